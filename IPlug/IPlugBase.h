@@ -1,0 +1,223 @@
+// The base of every plug-in: identity, parameters, presets, the channel model
+// and processing frame, and one recursive mutex that keeps the host's audio
+// thread, its other threads and the editor apart.
+//
+// Three groups of virtual operations: hooks a plug-in overrides (Reset,
+// OnParamChange, ProcessDoubleReplacing, state), operations through which
+// the framework talks to the host (implemented by the format binding), and a
+// few framework operations the binding may refine.
+#pragma once
+
+#include "../wdl/WDL_Mutex.h"
+#include "../wdl/WDL_PtrList.h"
+#include "../wdl/WDL_String.h"
+#include "../wdl/WDL_TypedBuf.h"
+#include "Hosts.h"
+#include "IParam.h"
+#include "IPlugChannels.h"
+#include "IPlugStructs.h"
+
+enum EAPI
+{
+  kAPIVST2 = 0,
+  kAPIVST3 = 1,
+  kAPIAU = 2,
+  kAPIRTAS = 3,
+  kAPIAAX = 4,
+  kAPISA = 5
+};
+
+// Packed versions are 0xVVVVRRMM: major in the upper 16 bits, then an 8-bit
+// revision and an 8-bit minor revision.
+void GetVersionParts(int version, int* pVer, int* pMaj, int* pMin);
+int GetDecimalVersion(int version);
+void GetVersionStr(int version, char* str);
+
+class IPlugBase
+{
+public:
+  static const int kNameSize = 128;
+
+  IPlugBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName, const char* productName,
+            const char* mfrName, int vendorVersion, int uniqueID, int mfrID, int latency, bool plugDoesMidi,
+            bool plugDoesChunks, bool plugIsInst, EAPI plugAPI);
+  virtual ~IPlugBase();
+  IPlugBase(const IPlugBase&) = delete;
+  IPlugBase& operator=(const IPlugBase&) = delete;
+
+  // ---- Hooks a plug-in overrides -------------------------------------
+  virtual void Reset();
+  virtual void OnParamChange(int paramIdx);
+  // Called with one input and one output pointer per channel of the widest
+  // configuration, each valid for nFrames, while the caller holds the mutex.
+  virtual void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames);
+  // Needs at least as many output channels as input channels.
+  virtual void ProcessSingleReplacing(float** inputs, float** outputs, int nFrames);
+  virtual void OnGUIOpen() {}
+  virtual void OnGUIClose() {}
+  virtual void OnIdle() {}
+  virtual void OnActivate(bool active);
+  virtual void ProcessMidiMsg(IMidiMsg* pMsg);
+  virtual void ProcessSysEx(ISysEx*) {}
+  virtual bool MidiNoteName(int noteNumber, char* noteName);
+  virtual bool SerializeState(ByteChunk* pChunk);
+  // Returns the position after the state, or -1.
+  virtual int UnserializeState(ByteChunk* pChunk, int startPos);
+  // startPos counts 8-byte values, not bytes.
+  virtual bool CompareState(const unsigned char* incomingState, int startPos);
+  virtual void OnWindowResize() {}
+  virtual bool HostRequestingAboutBox() { return false; }
+  virtual void OnHostIdentified() {}
+  virtual void PopupHostContextMenuForParam(int, int, int) {}
+
+  // ---- Host operations, implemented by the format binding --------------
+  virtual void SetParameterFromGUI(int idx, double normalizedValue);
+  virtual void BeginInformHostOfParamChange(int idx) = 0;
+  virtual void InformHostOfParamChange(int idx, double normalizedValue) = 0;
+  virtual void EndInformHostOfParamChange(int idx) = 0;
+  virtual void InformHostOfProgramChange() = 0;
+  virtual bool IsRenderingOffline() { return false; }
+  virtual int GetSamplePos() = 0;
+  virtual double GetTempo() = 0;
+  virtual void GetTimeSig(int* pNum, int* pDenom) = 0;
+  virtual void GetTime(ITimeInfo* pTimeInfo) = 0;
+  virtual EHost GetHost() { return mHost; }
+  virtual EAPI GetAPI() { return mAPI; }
+  virtual void ResizeGraphics(int w, int h) = 0;
+  virtual void HostSpecificInit() {}
+  virtual void SetLatency(int samples);
+  virtual bool SendMidiMsg(IMidiMsg* pMsg) = 0;
+  virtual bool SendSysEx(ISysEx*) { return false; }
+  // Pushes every parameter's plain value into the editor's controls; with no
+  // graphics context attached there is nothing to push.
+  virtual void RedrawParamControls() {}
+  virtual void DirtyPTCompareState() {}
+  virtual void PresetsChangedByHost() {}
+  virtual void SetBlockSize(int blockSize);
+
+  // ---- Identity and settings ------------------------------------------
+  const char* GetEffectName() const { return mEffectName; }
+  const char* GetProductName() const { return mProductName; }
+  const char* GetMfrName() const { return mMfrName; }
+  int GetUniqueID() const { return mUniqueID; }
+  int GetMfrID() const { return mMfrID; }
+  int GetEffectVersion(bool decimal) const;
+  void GetEffectVersionStr(char* str) const;
+  const char* GetAPIString() const;
+  const char* GetArchString() const { return "x64"; }
+  double GetSamplesPerBeat();
+
+  void SetHost(const char* host, int version);
+  int GetHostVersion(bool decimal);
+  void GetHostVersionStr(char* str);
+
+  double GetSampleRate() const { return mSampleRate; }
+  void SetSampleRate(double sampleRate) { mSampleRate = sampleRate; }
+  int GetBlockSize() const { return mBlockSize; }
+  int GetLatency() const { return mLatency; }
+  int GetTailSize() const { return mTailSize; }
+  bool IsInst() const { return mIsInst; }
+  bool DoesMIDI() const { return mDoesMIDI; }
+  bool DoesStateChunks() const { return mStateChunks; }
+  bool GetIsBypassed() const { return mIsBypassed; }
+
+  int NParams() const { return mParams.GetSize(); }
+  IParam* GetParam(int idx) const { return mParams.Get(idx); }
+  int NPresets() const { return mPresets.GetSize(); }
+  int GetCurrentPresetIdx() const { return mCurrentPresetIdx; }
+  WDL_Mutex* GetMutex() { return &mMutex; }
+
+  // ---- Channel model ---------------------------------------------------
+  int NInChannels() const { return mInChannels.GetSize(); }
+  int NOutChannels() const { return mOutChannels.GetSize(); }
+  int NChannelIO() const { return mChannelIO.GetSize(); }
+  const ChannelIO* GetChannelIO(int idx) const { return mChannelIO.Get(idx); }
+  bool LegalIO(int nIn, int nOut);
+  void SetInputChannelConnections(int idx, int n, bool connected);
+  void SetOutputChannelConnections(int idx, int n, bool connected);
+  bool IsInChannelConnected(int chIdx) const;
+  bool IsOutChannelConnected(int chIdx) const;
+  void SetInputLabel(int idx, const char* label);
+  void SetOutputLabel(int idx, const char* label);
+  void SetInputBusLabel(int idx, const char* label);
+  void SetOutputBusLabel(int idx, const char* label);
+  const WDL_String* GetInputBusLabel(int idx) const { return mInputBusLabels.Get(idx); }
+  const WDL_String* GetOutputBusLabel(int idx) const { return mOutputBusLabels.Get(idx); }
+
+  // ---- Processing frame ------------------------------------------------
+  // Only connected channels take the next host pointer. A block's frame
+  // count must not exceed the block size.
+  void AttachInputBuffers(int idx, int n, double** ppData, int nFrames);
+  void AttachInputBuffers(int idx, int n, float** ppData, int nFrames);
+  void AttachOutputBuffers(int idx, int n, double** ppData);
+  void AttachOutputBuffers(int idx, int n, float** ppData);
+  void ZeroScratchBuffers();
+  void ProcessBuffers(double sampleType, int nFrames);
+  void ProcessBuffers(float sampleType, int nFrames);
+  void ProcessBuffersAccumulating(float sampleType, int nFrames);
+  void PassThroughBuffers(double sampleType, int nFrames);
+  void PassThroughBuffers(float sampleType, int nFrames);
+
+  // ---- Parameter routing -------------------------------------------------
+  void OnParamReset();
+  void DirtyParameters();
+  bool SendMidiMsgs(WDL_TypedBuf<IMidiMsg>* pMsgs);
+
+  // ---- State and presets -------------------------------------------------
+  bool SerializeParams(ByteChunk* pChunk);
+  int UnserializeParams(ByteChunk* pChunk, int startPos);
+  bool SerializePresets(ByteChunk* pChunk);
+  int UnserializePresets(ByteChunk* pChunk, int startPos);
+
+  // One value per parameter: an int for boolean, integer and enumeration
+  // parameters, a double otherwise.
+  void MakePreset(const char* name, ...);
+  // nParamsNamed pairs of (int index, value) follow.
+  void MakePresetFromNamedParams(const char* name, int nParamsNamed, ...);
+  void MakePresetFromChunk(const char* name, ByteChunk* pChunk);
+  void MakePresetFromBlob(const char* name, const char* blob, int sizeOfChunk);
+  void MakeDefaultPreset(const char* name = nullptr, int nPresets = 1);
+  void EnsureDefaultPreset();
+  void PruneUninitializedPresets();
+  bool RestorePreset(int idx);
+  bool RestorePreset(const char* name);
+  const char* GetPresetName(int idx) const;
+  void ModifyCurrentPreset(const char* name = nullptr);
+
+  // Source text of the current values or preset, for plug-in authors.
+  // Both return false when the file cannot be written.
+  bool DumpPresetSrcCode(const char* filename, const char* paramEnumNames[]);
+  bool DumpPresetBlob(const char* filename);
+
+  static void InitChunkWithIPlugVer(ByteChunk* pChunk);
+  static int GetIPlugVerFromChunk(ByteChunk* pChunk, int* pPos);
+
+protected:
+  IPreset* GetNextUninitializedPreset();
+  int NParamGroups() const { return mParamGroups.GetSize(); }
+
+  WDL_Mutex mMutex;
+  char mEffectName[kNameSize], mProductName[kNameSize], mMfrName[kNameSize];
+  int mUniqueID, mMfrID, mVersion;
+  EAPI mAPI;
+  EHost mHost = kHostUninit;
+  int mHostVersion = 0;
+  bool mStateChunks, mIsInst, mDoesMIDI;
+  bool mIsBypassed = false;
+  int mCurrentPresetIdx = 0;
+  double mSampleRate = 44100.0;
+  int mBlockSize = 0;
+  int mLatency;
+  int mTailSize = 0;
+  NChanDelayLine* mDelay = nullptr;
+  WDL_PtrList<const char> mParamGroups;
+  WDL_PtrList<IParam> mParams;
+  WDL_PtrList<IPreset> mPresets;
+
+private:
+  WDL_PtrList<ChannelIO> mChannelIO;
+  WDL_TypedBuf<double*> mInData, mOutData;
+  WDL_PtrList<InChannel> mInChannels;
+  WDL_PtrList<OutChannel> mOutChannels;
+  WDL_PtrList<WDL_String> mInputBusLabels, mOutputBusLabels;
+};

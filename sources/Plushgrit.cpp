@@ -1,0 +1,138 @@
+#include "Plushgrit.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "../IPlug/Log.h"
+#include "../Includes/MyDSP/DSPProcessor.h"
+
+namespace
+{
+const int kNumPrograms = 1;
+const char* const kChannelIO = "2-2 1-1";
+const int kVendorVersion = 0x10000;
+const int kUniqueID = MakeFourCC("QV01");
+const int kMfrID = MakeFourCC("Qrvn");
+const int kLatency = 0;
+const double kClipperBias = 0.2;
+
+struct ParamSpec
+{
+  const char* name;
+  double defaultVal, minVal, maxVal, step;
+  const char* label;
+};
+
+const ParamSpec kParamSpecs[Plushgrit::kNumParams] = {
+  {"In", 0.0, -10.0, 10.0, 0.01, "dB"},
+  {"Out", 0.0, -10.0, 10.0, 0.01, "dB"},
+  {"Mix", 1.0, 0.0, 1.0, 0.001, "50/50"},
+  {"Drive", 0.0, 0.0, 1.0, 0.001, "%"},
+};
+}  // namespace
+
+Plushgrit::Plushgrit(IPlugInstanceInfo)
+    : IPlugBase(kNumParams, kChannelIO, kNumPrograms, "Plushgrit", "", "Quorvane", kVendorVersion, kUniqueID, kMfrID,
+                kLatency, false, false, false, kAPIVST3)
+{
+  Trace(TRACE_HERE, "%s", "");
+  mBiasOffset = DSPProcessor::FastTanh(kClipperBias);
+
+  // The editor (graphics context, background, link area) is built here and
+  // handed to the base before any parameter is initialised.
+
+  for (int i = 0; i < kNumParams; ++i)
+  {
+    const ParamSpec& p = kParamSpecs[i];
+    GetParam(i)->SetShape(1.0);
+    GetParam(i)->InitDouble(p.name, p.defaultVal, p.minVal, p.maxVal, p.step, p.label, "", 1.0);
+    // Each parameter's knob is attached right after the parameter exists.
+  }
+
+  // The In, Out and Mix read-outs are attached here, after the knobs.
+
+  MakePreset("init", 0.0, 0.0, 1.0, 0.0);
+  RestorePreset(0);
+}
+
+void Plushgrit::Reset()
+{
+  Trace(TRACE_HERE, "%s", "");
+  WDL_MutexLock lock(&mMutex);
+}
+
+void Plushgrit::OnParamChange(int paramIdx)
+{
+  WDL_MutexLock lock(&mMutex);
+  IParam* param = GetParam(paramIdx);
+  switch (paramIdx)
+  {
+    case kIn: mInGainDb = param->Value(); break;
+    case kOut: mOutGainDb = param->Value(); break;
+    case kMix: mMix = param->Value(); break;
+    case kDrive:
+    {
+      double d = param->Value();
+      mDriveGain = 15.0 * d + 1.0;
+      mDriveMakeup = std::exp2(d) / mDriveGain;
+      break;
+    }
+    default: break;
+  }
+}
+
+bool Plushgrit::FormatReadout(int paramIdx, char* text, int size) const
+{
+  if (paramIdx < kIn || paramIdx > kMix || !text || size <= 0) return false;
+  IParam* param = GetParam(paramIdx);
+  char display[IParam::kDisplaySize];
+  param->GetDisplayForHost(param->Value(), false, display, true, (int) sizeof(display));
+
+  if (paramIdx != kMix)
+  {
+    snprintf(text, (size_t) size, "%s %s", display, param->GetLabelForHost());
+    return true;
+  }
+
+  // Mix goes through its three-decimal text and single precision, so some
+  // values read one percent less than their decimals (0.290 reads 72 | 28).
+  float f = (float) strtod(display, nullptr);
+  double r = 1.0;
+  if (f < 1.0f)
+  {
+    double whole;
+    r = std::modf((double) f, &whole);
+  }
+  int wet = (int) (r * 100.0);
+  snprintf(text, (size_t) size, "%d | %d", 100 - wet, wet);
+  return true;
+}
+
+// The chain per sample: g = x * inGain (written back over the input),
+// w = makeup * (FastTanh(g * driveGain + 0.2) - bias), y = MixAB(g, w, mix),
+// out = y * outGain. The gains are the same 2^(dB / 6.014) factors that
+// DecibelGain computes, taken once per block since the members cannot change
+// while the block holds the mutex; every product is formed exactly as the
+// per-sample functions form it, so the output is bit-identical to them.
+void Plushgrit::ProcessChannel(double* in, double* out, int nFrames) const
+{
+  const double inGain = std::exp2(mInGainDb / 6.014);
+  const double outGain = std::exp2(mOutGainDb / 6.014);
+  const double driveGain = mDriveGain, makeup = mDriveMakeup, bias = mBiasOffset, mix = mMix;
+
+  for (int s = 0; s < nFrames; ++s)
+  {
+    const double g = in[s] * inGain;
+    in[s] = g;
+    const double w = makeup * (DSPProcessor::FastTanh(g * driveGain + kClipperBias) - bias);
+    out[s] = DSPProcessor::MixAB(g, w, mix) * outGain;
+  }
+}
+
+void Plushgrit::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
+{
+  if (nFrames <= 0) return;
+  ProcessChannel(inputs[0], outputs[0], nFrames);
+  ProcessChannel(inputs[1], outputs[1], nFrames);
+}

@@ -1,0 +1,52 @@
+// Plushgrit: a stereo soft-clipping drive. Input gain, a biased soft clipper
+// with make-up gain, a dry/wet mix against the gained input, output gain.
+// Memoryless: no sample depends on an earlier one.
+#pragma once
+
+#include "../IPlug/IPlugBase.h"
+
+class Plushgrit : public IPlugBase
+{
+public:
+  enum EParams { kIn = 0, kOut, kMix, kDrive, kNumParams };
+
+  explicit Plushgrit(IPlugInstanceInfo instanceInfo);
+  ~Plushgrit() override = default;
+
+  void Reset() override;
+  void OnParamChange(int paramIdx) override;
+  void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+
+  // The editor's read-out text for In, Out (value, space, label: "-3.50 dB")
+  // and Mix ("dry | wet" percentages). Returns false for other parameters.
+  bool FormatReadout(int paramIdx, char* text, int size) const;
+
+  // Host operations, answered for a plug-in that no host binding drives.
+  void BeginInformHostOfParamChange(int) override {}
+  void InformHostOfParamChange(int, double) override {}
+  void EndInformHostOfParamChange(int) override {}
+  void InformHostOfProgramChange() override {}
+  int GetSamplePos() override { return 0; }
+  double GetTempo() override { return 0.0; }
+  void GetTimeSig(int* pNum, int* pDenom) override { *pNum = *pDenom = 0; }
+  void GetTime(ITimeInfo* pTimeInfo) override { *pTimeInfo = ITimeInfo(); }
+  void ResizeGraphics(int, int) override {}
+  bool SendMidiMsg(IMidiMsg*) override { return false; }
+
+  double InGainDb() const { return mInGainDb; }
+  double OutGainDb() const { return mOutGainDb; }
+  double Mix() const { return mMix; }
+  double DriveGain() const { return mDriveGain; }
+  double DriveMakeup() const { return mDriveMakeup; }
+  double BiasOffset() const { return mBiasOffset; }
+
+private:
+  void ProcessChannel(double* in, double* out, int nFrames) const;
+
+  double mInGainDb = 0.0;
+  double mOutGainDb = 0.0;
+  double mMix = 1.0;
+  double mDriveGain = 1.0;
+  double mDriveMakeup = 1.0;
+  double mBiasOffset = 0.0;
+};

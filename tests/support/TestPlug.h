@@ -1,0 +1,55 @@
+// A framework plug-in for tests: records the hooks and host calls it sees.
+#pragma once
+
+#include <vector>
+
+#include "IPlugBase.h"
+
+class TestPlug : public IPlugBase
+{
+public:
+  TestPlug(int nParams, const char* channelIO = "2-2", int nPresets = 0, int latency = 0)
+      : IPlugBase(nParams, channelIO, nPresets, "TestPlug", "Test Product", "Test Maker", 0x10203, MakeFourCC("Tst1"),
+                  MakeFourCC("Mkr1"), latency, false, false, false, kAPIVST3)
+  {
+  }
+
+  void OnParamChange(int paramIdx) override
+  {
+    WDL_MutexLock lock(&mMutex);
+    paramChanges.push_back(paramIdx);
+  }
+  void BeginInformHostOfParamChange(int idx) override { begins.push_back(idx); }
+  void InformHostOfParamChange(int idx, double v) override { informs.push_back({idx, v}); }
+  void EndInformHostOfParamChange(int idx) override { ends.push_back(idx); }
+  void InformHostOfProgramChange() override {}
+  int GetSamplePos() override { return 0; }
+  double GetTempo() override { return tempo; }
+  void GetTimeSig(int* n, int* d) override { *n = 4; *d = 4; }
+  void GetTime(ITimeInfo* t) override { *t = ITimeInfo(); }
+  void ResizeGraphics(int, int) override {}
+  bool SendMidiMsg(IMidiMsg* msg) override
+  {
+    sentMidi.push_back(*msg);
+    return msg->mStatus != 0xFF;  // lets tests make one send fail
+  }
+  void PresetsChangedByHost() override { ++presetsChanged; }
+
+  // Exposes the delay line the binding would create.
+  void CreateDelay()
+  {
+    mDelay = new NChanDelayLine(NInChannels(), NOutChannels());
+    mDelay->SetDelay(GetLatency());
+  }
+
+  struct Inform
+  {
+    int idx;
+    double value;
+  };
+  std::vector<int> paramChanges, begins, ends;
+  std::vector<Inform> informs;
+  std::vector<IMidiMsg> sentMidi;
+  double tempo = 120.0;
+  int presetsChanged = 0;
+};
