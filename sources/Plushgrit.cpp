@@ -12,8 +12,8 @@ namespace
 const int kNumPrograms = 1;
 const char* const kChannelIO = "2-2 1-1";
 const int kVendorVersion = 0x10000;
-const int kUniqueID = MakeFourCC("QV01");
-const int kMfrID = MakeFourCC("Qrvn");
+const int kUniqueID = Plushgrit::kUniqueID;
+const int kMfrID = Plushgrit::kMfrID;
 const int kLatency = 0;
 const double kClipperBias = 0.2;
 
@@ -32,9 +32,9 @@ const ParamSpec kParamSpecs[Plushgrit::kNumParams] = {
 };
 }  // namespace
 
-Plushgrit::Plushgrit(IPlugInstanceInfo)
-    : IPlugBase(kNumParams, kChannelIO, kNumPrograms, "Plushgrit", "", "Quorvane", kVendorVersion, kUniqueID, kMfrID,
-                kLatency, false, false, false, kAPIVST3)
+Plushgrit::Plushgrit(IPlugInstanceInfo instanceInfo)
+    : IPlugVST3(instanceInfo, kNumParams, kChannelIO, kNumPrograms, "Plushgrit", "", "Quorvane", kVendorVersion,
+                kUniqueID, kMfrID, kLatency, false, false, false, 0)
 {
   Trace(TRACE_HERE, "%s", "");
   mBiasOffset = DSPProcessor::FastTanh(kClipperBias);

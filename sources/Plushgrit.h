@@ -3,12 +3,14 @@
 // Memoryless: no sample depends on an earlier one.
 #pragma once
 
-#include "../IPlug/IPlugBase.h"
+#include "../IPlugVST3/IPlugVST3.h"
 
-class Plushgrit : public IPlugBase
+class Plushgrit : public IPlugVST3
 {
 public:
   enum EParams { kIn = 0, kOut, kMix, kDrive, kNumParams };
+  static constexpr int kUniqueID = MakeFourCC("QV01");
+  static constexpr int kMfrID = MakeFourCC("Qrvn");
 
   explicit Plushgrit(IPlugInstanceInfo instanceInfo);
   ~Plushgrit() override = default;
@@ -20,18 +22,6 @@ public:
   // The editor's read-out text for In, Out (value, space, label: "-3.50 dB")
   // and Mix ("dry | wet" percentages). Returns false for other parameters.
   bool FormatReadout(int paramIdx, char* text, int size) const;
-
-  // Host operations, answered for a plug-in that no host binding drives.
-  void BeginInformHostOfParamChange(int) override {}
-  void InformHostOfParamChange(int, double) override {}
-  void EndInformHostOfParamChange(int) override {}
-  void InformHostOfProgramChange() override {}
-  int GetSamplePos() override { return 0; }
-  double GetTempo() override { return 0.0; }
-  void GetTimeSig(int* pNum, int* pDenom) override { *pNum = *pDenom = 0; }
-  void GetTime(ITimeInfo* pTimeInfo) override { *pTimeInfo = ITimeInfo(); }
-  void ResizeGraphics(int, int) override {}
-  bool SendMidiMsg(IMidiMsg*) override { return false; }
 
   double InGainDb() const { return mInGainDb; }
   double OutGainDb() const { return mOutGainDb; }

@@ -1,0 +1,192 @@
+// The edit-controller side of the VST 3 binding: the parameters the host
+// sees, their values and texts, units and the program list, and the edit
+// notifications that carry the editor's gestures to the host.
+#include <cstring>
+
+#include "../IPlug/Log.h"
+#include "IPlugVST3.h"
+#include "VST3Strings.h"
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+void IPlugVST3::RegisterParameters()
+{
+  String128 title, units;
+
+  if (NPresets())
+  {
+    Utf8ToString128("Preset", title);
+    Utf8ToString128("", units);
+    parameters.addParameter(title, units, NPresets(), 0.0, ParameterInfo::kIsProgramChange, kPresetParam, kRootUnitId);
+  }
+
+  if (!IsInst())
+  {
+    Utf8ToString128("Bypass", title);
+    auto* bypass = new StringListParameter(
+        title, kBypassParam, nullptr, ParameterInfo::kCanAutomate | ParameterInfo::kIsList | ParameterInfo::kIsBypass,
+        kRootUnitId);
+    String128 text;
+    Utf8ToString128("off", text);
+    bypass->appendString(text);
+    Utf8ToString128("on", text);
+    bypass->appendString(text);
+    parameters.addParameter(bypass);
+  }
+
+  for (int i = 0; i < NParams(); ++i)
+  {
+    IParam* p = GetParam(i);
+    const char* group = p->GetParamGroupForHost();
+    UnitID unit = kRootUnitId;
+    if (group[0])
+    {
+      // The last matching position counts, numbered from 1.
+      for (int g = 0; g < mParamGroups.GetSize(); ++g)
+        if (!strcmp(mParamGroups.Get(g), group)) unit = g + 1;
+      if (unit == kRootUnitId)
+      {
+        mParamGroups.Add(group);
+        unit = mParamGroups.GetSize();
+      }
+    }
+
+    int32 flags = p->GetCanAutomate() ? ParameterInfo::kCanAutomate : 0;
+    Utf8ToString128(p->GetNameForHost(), title);
+    Utf8ToString128(p->GetLabelForHost(), units);
+
+    switch (p->Type())
+    {
+      case IParam::kTypeInt:
+      case IParam::kTypeDouble:
+      {
+        auto* range = new RangeParameter(title, (ParamID) i, units, p->GetMin(), p->GetMax(), p->GetDefault(), 0,
+                                         flags, unit);
+        range->setPrecision(p->GetPrecision());
+        parameters.addParameter(range);
+        break;
+      }
+      case IParam::kTypeBool:
+      case IParam::kTypeEnum:
+      {
+        auto* list = new StringListParameter(title, (ParamID) i, units, flags | ParameterInfo::kIsList, unit);
+        for (int t = 0; t < p->GetNDisplayTexts(); ++t)
+        {
+          String128 text;
+          Utf8ToString128(p->GetDisplayTextAtIdx(t), text);
+          list->appendString(text);
+        }
+        parameters.addParameter(list);
+        break;
+      }
+      default: break;
+    }
+  }
+}
+
+tresult PLUGIN_API IPlugVST3::setParamNormalized(ParamID tag, ParamValue value)
+{
+  if (!IsValidParamIndex(tag)) return kResultFalse;
+  GetParam((int) tag)->SetNormalized(value);
+  return kResultOk;
+}
+
+ParamValue PLUGIN_API IPlugVST3::getParamNormalized(ParamID tag)
+{
+  if (tag == kBypassParam) return GetIsBypassed() ? 1.0 : 0.0;
+  if (IsValidParamIndex(tag)) return GetParam((int) tag)->GetNormalized();
+  return 0.0;
+}
+
+ParamValue PLUGIN_API IPlugVST3::plainParamToNormalized(ParamID tag, ParamValue plainValue)
+{
+  if (IsValidParamIndex(tag)) return GetParam((int) tag)->GetNormalized(plainValue);
+  return plainValue;
+}
+
+tresult PLUGIN_API IPlugVST3::getParamStringByValue(ParamID tag, ParamValue valueNormalized, String128 string)
+{
+  if (!IsValidParamIndex(tag) || !string) return kResultFalse;
+  char text[IParam::kDisplaySize];
+  GetParam((int) tag)->GetDisplayForHost(valueNormalized, true, text, true, (int) sizeof(text));
+  Utf8ToString128(text, string);
+  return kResultOk;
+}
+
+int32 PLUGIN_API IPlugVST3::getUnitCount() { return NParamGroups() + 1; }
+
+tresult PLUGIN_API IPlugVST3::getUnitInfo(int32 unitIndex, UnitInfo& info)
+{
+  if (unitIndex == 0)
+  {
+    info.id = kRootUnitId;
+    info.parentUnitId = kNoParentUnitId;
+    Utf8ToString128("Root Unit", info.name);
+    info.programListId = kPresetParam;
+    return kResultTrue;
+  }
+  if (unitIndex >= 1 && unitIndex <= NParamGroups())
+  {
+    info.id = unitIndex;
+    info.parentUnitId = kRootUnitId;
+    Utf8ToString128(mParamGroups.Get(unitIndex - 1), info.name);
+    info.programListId = kNoProgramListId;
+    return kResultTrue;
+  }
+  return kResultFalse;
+}
+
+int32 PLUGIN_API IPlugVST3::getProgramListCount() { return NPresets() > 0 ? 1 : 0; }
+
+tresult PLUGIN_API IPlugVST3::getProgramListInfo(int32 listIndex, ProgramListInfo& info)
+{
+  if (listIndex != 0) return kResultFalse;
+  info.id = kPresetParam;
+  info.programCount = NPresets();
+  Utf8ToString128("Factory Presets", info.name);
+  return kResultTrue;
+}
+
+tresult PLUGIN_API IPlugVST3::getProgramName(ProgramListID listId, int32 programIndex, String128 name)
+{
+  if (listId != kPresetParam || !name) return kResultFalse;
+  Utf8ToString128(GetPresetName(programIndex), name);
+  return kResultTrue;
+}
+
+tresult IPlugVST3::beginEdit(ParamID tag)
+{
+  IComponentHandler* handler = getComponentHandler();
+  return handler ? handler->beginEdit(tag) : kResultFalse;
+}
+
+tresult IPlugVST3::performEdit(ParamID tag, ParamValue valueNormalized)
+{
+  IComponentHandler* handler = getComponentHandler();
+  return handler ? handler->performEdit(tag, valueNormalized) : kResultFalse;
+}
+
+tresult IPlugVST3::endEdit(ParamID tag)
+{
+  IComponentHandler* handler = getComponentHandler();
+  return handler ? handler->endEdit(tag) : kResultFalse;
+}
+
+void IPlugVST3::BeginInformHostOfParamChange(int idx)
+{
+  Trace(TRACE_HERE, "%d", idx);
+  beginEdit((ParamID) idx);
+}
+
+void IPlugVST3::InformHostOfParamChange(int idx, double normalizedValue)
+{
+  Trace(TRACE_HERE, "%d:%f", idx, normalizedValue);
+  performEdit((ParamID) idx, normalizedValue);
+}
+
+void IPlugVST3::EndInformHostOfParamChange(int idx)
+{
+  Trace(TRACE_HERE, "%d", idx);
+  endEdit((ParamID) idx);
+}

@@ -1,0 +1,3 @@
+#include "BindingFixture.h"
+
+vst3host::PluginModule* Binding::sModule = nullptr;

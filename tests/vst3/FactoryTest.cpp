@@ -1,0 +1,88 @@
+// The module's exports and its class factory, through dlopen.
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <cstring>
+
+#include "PluginModule.h"
+#include "pluginterfaces/base/ipluginbase.h"
+
+using namespace Steinberg;
+
+TEST(Factory, OneAudioEffectClassWithItsIdentity)
+{
+  vst3host::PluginModule module;
+  ASSERT_TRUE(module.Open(PLUSHGRIT_BUNDLE)) << module.Error();
+  IPluginFactory* factory = module.Factory();
+
+  PFactoryInfo info;
+  ASSERT_EQ(factory->getFactoryInfo(&info), kResultOk);
+  EXPECT_STREQ(info.vendor, "Quorvane");
+  EXPECT_EQ(info.flags, 16);
+  EXPECT_GT(strlen(info.url), 0u);
+  EXPECT_GT(strlen(info.email), 0u);
+
+  ASSERT_EQ(factory->countClasses(), 1);
+  PClassInfo basic;
+  ASSERT_EQ(factory->getClassInfo(0, &basic), kResultOk);
+  EXPECT_STREQ(basic.category, "Audio Module Class");
+  EXPECT_STREQ(basic.name, "Plushgrit");
+  EXPECT_EQ(basic.cardinality, 0x7FFFFFFF);
+  EXPECT_NE(factory->getClassInfo(1, &basic), kResultOk);
+
+  IPluginFactory2* f2 = nullptr;
+  ASSERT_EQ(factory->queryInterface(IPluginFactory2::iid, (void**) &f2), kResultOk);
+  PClassInfo2 info2;
+  ASSERT_EQ(f2->getClassInfo2(0, &info2), kResultOk);
+  EXPECT_STREQ(info2.subCategories, "Fx|Distortion");
+  EXPECT_EQ(info2.classFlags, 2u);
+  EXPECT_STREQ(info2.vendor, "");
+  EXPECT_STREQ(info2.version, "1.0");
+  EXPECT_STREQ(info2.sdkVersion, "VST 3.6.0");
+  const unsigned char expectedID[16] = {0xF2, 0xAE, 0xE7, 0x0D, 0x00, 0xDE, 0x4F, 0x4E,
+                                        'Q',  'r',  'v',  'n',  'Q',  'V',  '0',  '1'};
+  EXPECT_EQ(0, memcmp(info2.cid, expectedID, 16));
+  f2->release();
+
+  IPluginFactory3* f3 = nullptr;
+  ASSERT_EQ(factory->queryInterface(IPluginFactory3::iid, (void**) &f3), kResultOk);
+  PClassInfoW infoW;
+  ASSERT_EQ(f3->getClassInfoUnicode(0, &infoW), kResultOk);
+  EXPECT_EQ(infoW.name[0], 'P');
+  f3->release();
+}
+
+TEST(Factory, SecondCallReturnsTheSameFactoryWithOneMoreReference)
+{
+  vst3host::PluginModule module;
+  ASSERT_TRUE(module.Open(PLUSHGRIT_BUNDLE)) << module.Error();
+  using FactoryFn = IPluginFactory* (*) ();
+  auto getFactory = reinterpret_cast<FactoryFn>(dlsym(module.Handle(), "GetPluginFactory"));
+  ASSERT_NE(getFactory, nullptr);
+  IPluginFactory* again = getFactory();
+  EXPECT_EQ(again, module.Factory());
+  // One reference from the module's holder, one from this call: addRef
+  // returns the count after adding.
+  EXPECT_EQ(again->addRef(), 3u);
+  again->release();
+  again->release();
+}
+
+TEST(Factory, UnknownClassesAndInterfacesAreRefused)
+{
+  vst3host::PluginModule module;
+  ASSERT_TRUE(module.Open(PLUSHGRIT_BUNDLE)) << module.Error();
+  TUID unknown = {};
+  void* obj = reinterpret_cast<void*>(1);
+  EXPECT_NE(module.Factory()->createInstance(unknown, FUnknown::iid, &obj), kResultOk);
+  EXPECT_EQ(obj, nullptr);
+}
+
+TEST(Factory, BrokenBundlesReportWhy)
+{
+  vst3host::PluginModule module;
+  EXPECT_FALSE(module.Open("/nonexistent/Nothing.vst3"));
+  EXPECT_NE(module.Error().find("cannot load"), std::string::npos);
+  EXPECT_EQ(vst3host::PluginModule::LibraryInBundle("/x/Foo.vst3"), "/x/Foo.vst3");
+}

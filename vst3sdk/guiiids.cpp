@@ -1,0 +1,13 @@
+// Interface identifiers of the editor-view interfaces, which the SDK copy
+// we build from declares but does not define.
+#include "pluginterfaces/gui/iplugview.h"
+
+namespace Steinberg {
+DEF_CLASS_IID (IPlugView)
+DEF_CLASS_IID (IPlugFrame)
+namespace Linux {
+DEF_CLASS_IID (IEventHandler)
+DEF_CLASS_IID (ITimerHandler)
+DEF_CLASS_IID (IRunLoop)
+} // namespace Linux
+} // namespace Steinberg
