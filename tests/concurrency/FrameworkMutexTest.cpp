@@ -55,7 +55,7 @@ TEST(FrameworkMutex, BlocksNeverSeeHalfLoadedState)
   });
 
   std::thread control([&] {
-    for (int i = 0; i < 4000; ++i)
+    for (int i = 0; i < 4000 || blocks.load() < 200; ++i)
     {
       switch (i % 4)
       {

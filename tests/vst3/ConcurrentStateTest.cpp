@@ -31,7 +31,8 @@ TEST_F(Binding, ProcessWhileStateIsSavedAndLoaded)
 
   vst3host::Bytes a, b;
   ASSERT_TRUE(plugin.GetControllerState(a));
-  for (int i = 0; i < 300; ++i)
+  // Keep going until the audio thread has run alongside for a while.
+  for (int i = 0; i < 300 || blocks.load() < 200; ++i)
   {
     plugin.SetComponentState(a);
     ASSERT_TRUE(plugin.GetComponentState(b));
