@@ -1,0 +1,38 @@
+// Reading and writing audio files with libsndfile, block by block.
+#pragma once
+
+#include <sndfile.h>
+
+#include <string>
+
+class AudioFile
+{
+public:
+  AudioFile() = default;
+  ~AudioFile() { Close(); }
+  AudioFile(const AudioFile&) = delete;
+  AudioFile& operator=(const AudioFile&) = delete;
+
+  // Opens for reading; accepts WAV, AIFF and FLAC with one or two channels.
+  bool OpenRead(const std::string& path, std::string& error);
+  // Creates a file with the given format word, channels and rate.
+  bool OpenWrite(const std::string& path, int format, int channels, int sampleRate, std::string& error);
+  void Close();
+
+  // Interleaved frames; return the frames actually transferred.
+  long Read(float* frames, long n) { return (long) sf_readf_float(mFile, frames, n); }
+  long Read(double* frames, long n) { return (long) sf_readf_double(mFile, frames, n); }
+  long Write(const float* frames, long n) { return (long) sf_writef_float(mFile, frames, n); }
+  long Write(const double* frames, long n) { return (long) sf_writef_double(mFile, frames, n); }
+
+  const SF_INFO& Info() const { return mInfo; }
+  std::string LastError() const { return sf_strerror(mFile); }
+
+  // The format word for a file name's extension (.wav, .aif/.aiff, .flac),
+  // at 24 bits; 0 for any other extension.
+  static int FormatForExtension(const std::string& path);
+
+private:
+  SNDFILE* mFile = nullptr;
+  SF_INFO mInfo = {};
+};

@@ -1,0 +1,7 @@
+// The built-in demo signal: a few seconds of plucked notes in stereo.
+#pragma once
+
+#include <vector>
+
+// Interleaved stereo frames at sampleRate.
+std::vector<double> MakeDemoSignal(int sampleRate, double seconds);

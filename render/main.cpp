@@ -1,0 +1,330 @@
+// plushgrit-render: renders audio files through the Plushgrit VST 3 bundle,
+// loaded through its binary interface as a host loads it.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "AudioFile.h"
+#include "DemoSignal.h"
+#include "HostedPlugin.h"
+#include "PluginModule.h"
+#include "RenderOptions.h"
+
+using namespace Steinberg;
+using namespace Steinberg::Vst;
+
+namespace
+{
+const ParamID kBypassID = 0x62706173;  // 'bpas'
+
+int fail(const std::string& message, int code = 1)
+{
+  fprintf(stderr, "plushgrit-render: %s\n", message.c_str());
+  return code;
+}
+
+bool fileExists(const std::string& path)
+{
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+}
+
+std::string text128(const TChar* s)
+{
+  std::string out;
+  for (int i = 0; i < 128 && s[i]; ++i) out += s[i] < 128 ? (char) s[i] : '?';
+  return out;
+}
+
+struct HostParam
+{
+  ParameterInfo info;
+  double lo, hi;  // plain range, as the host reads it from the controller
+};
+
+bool findParam(IEditController* c, const char* title, HostParam& out)
+{
+  for (int32 i = 0; i < c->getParameterCount(); ++i)
+  {
+    if (c->getParameterInfo(i, out.info) != kResultOk || text128(out.info.title) != title) continue;
+    out.lo = c->normalizedParamToPlain(out.info.id, 0.0);
+    out.hi = c->normalizedParamToPlain(out.info.id, 1.0);
+    return true;
+  }
+  return false;
+}
+
+void listParams(IEditController* c)
+{
+  printf("%-10s %-8s %-7s %-18s %-10s %s\n", "id", "title", "units", "range", "default", "current");
+  for (int32 i = 0; i < c->getParameterCount(); ++i)
+  {
+    ParameterInfo info;
+    if (c->getParameterInfo(i, info) != kResultOk) continue;
+    // Parameters without texts of their own (preset, bypass) show a dash.
+    String128 current = {'-'}, def = {'-'};
+    c->getParamStringByValue(info.id, c->getParamNormalized(info.id), current);
+    c->getParamStringByValue(info.id, info.defaultNormalizedValue, def);
+    char range[64];
+    snprintf(range, sizeof(range), "%g..%g", c->normalizedParamToPlain(info.id, 0.0),
+             c->normalizedParamToPlain(info.id, 1.0));
+    char id[16];
+    snprintf(id, sizeof(id), info.id > 0xFFFF ? "0x%08X" : "%u", info.id);
+    printf("%-10s %-8s %-7s %-18s %-10s %s\n", id, text128(info.title).c_str(), text128(info.units).c_str(), range,
+           text128(def).c_str(), text128(current).c_str());
+  }
+}
+
+bool readFile(const std::string& path, vst3host::Bytes& out)
+{
+  std::ifstream f(path, std::ios::binary);
+  if (!f) return false;
+  out.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+  return !f.bad();
+}
+
+bool writeFile(const std::string& path, const vst3host::Bytes& data)
+{
+  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  f.write(data.data(), (std::streamsize) data.size());
+  return (bool) f;
+}
+
+double toDb(double peak) { return peak > 0.0 ? 20.0 * std::log10(peak) : -INFINITY; }
+
+class Progress
+{
+public:
+  Progress(long total, int sampleRate) : mTotal(total), mShow(isatty(2) && total > 30L * sampleRate) {}
+  void Update(long done)
+  {
+    if (!mShow || mTotal <= 0) return;
+    int percent = (int) (100.0 * done / mTotal);
+    if (percent == mLast) return;
+    mLast = percent;
+    int bar = percent * 40 / 100;
+    fprintf(stderr, "\r[%.*s%*s] %3d%%", bar, "########################################", 40 - bar, "", percent);
+    fflush(stderr);
+  }
+  void Finish()
+  {
+    if (mShow) fprintf(stderr, "\r%*s\r", 50, "");
+  }
+
+private:
+  long mTotal;
+  bool mShow;
+  int mLast = -1;
+};
+
+// Where the frames come from: a file or the demo signal.
+struct Source
+{
+  AudioFile file;
+  std::vector<double> demo;
+  long demoPos = 0;
+  int channels = 2, sampleRate = 48000;
+  long frames = 0;
+
+  template <class Sample>
+  long Read(Sample* interleaved, long n)
+  {
+    if (demo.empty()) return file.Read(interleaved, n);
+    long left = (long) demo.size() / 2 - demoPos;
+    long got = n < left ? n : left;
+    for (long i = 0; i < got * 2; ++i) interleaved[i] = (Sample) demo[(size_t) (demoPos * 2 + i)];
+    demoPos += got;
+    return got;
+  }
+};
+
+template <class Sample>
+bool render(vst3host::HostedPlugin& plugin, Source& src, AudioFile& dest, int block, vst3host::ParameterChanges& first,
+            double& peakIn, double& peakOut, std::string& error)
+{
+  const int ch = src.channels;
+  std::vector<Sample> inter((size_t) block * ch), outInter((size_t) block * ch);
+  std::vector<std::vector<Sample>> in(ch, std::vector<Sample>(block)), out(ch, std::vector<Sample>(block));
+  std::vector<Sample*> inPtr(ch), outPtr(ch);
+  for (int c = 0; c < ch; ++c)
+  {
+    inPtr[c] = in[c].data();
+    outPtr[c] = out[c].data();
+  }
+  Progress progress(src.frames, src.sampleRate);
+  long done = 0;
+  bool firstBlock = true;
+  for (;;)
+  {
+    long n = src.Read(inter.data(), block);
+    if (n <= 0) break;
+    for (long i = 0; i < n; ++i)
+      for (int c = 0; c < ch; ++c)
+      {
+        Sample v = inter[(size_t) (i * ch + c)];
+        in[c][i] = v;
+        peakIn = std::fmax(peakIn, std::fabs((double) v));
+      }
+    plugin.Process(inPtr.data(), ch, outPtr.data(), ch, (int) n, firstBlock ? &first : nullptr);
+    firstBlock = false;
+    for (long i = 0; i < n; ++i)
+      for (int c = 0; c < ch; ++c)
+      {
+        Sample v = out[c][i];
+        outInter[(size_t) (i * ch + c)] = v;
+        peakOut = std::fmax(peakOut, std::fabs((double) v));
+      }
+    if (dest.Write(outInter.data(), n) != n)
+    {
+      error = "writing the output failed: " + dest.LastError();
+      return false;
+    }
+    done += n;
+    progress.Update(done);
+  }
+  progress.Finish();
+  return true;
+}
+}  // namespace
+
+int main(int argc, char** argv)
+{
+  RenderOptions opt;
+  std::string error;
+  if (!ParseRenderOptions(argc, argv, opt, error)) return fail(error, 2);
+  if (opt.help)
+  {
+    fputs(RenderUsage(), stdout);
+    return 0;
+  }
+
+  const std::string pluginPath = opt.pluginPath.empty() ? PLUSHGRIT_BUNDLE : opt.pluginPath;
+  vst3host::PluginModule module;
+  if (!module.Open(pluginPath)) return fail("the plug-in does not load: " + module.Error());
+  vst3host::HostContext context("plushgrit-render");
+  vst3host::HostedPlugin plugin;
+  if (!plugin.Load(module, &context)) return fail("the plug-in does not load: " + plugin.Error());
+  IEditController* controller = plugin.Controller();
+  if (!controller) return fail("the plug-in has no edit controller");
+
+  if (opt.listParams)
+  {
+    listParams(controller);
+    return 0;
+  }
+
+  // Check every value against the range the host sees before any work.
+  vst3host::ParameterChanges changes;
+  const struct
+  {
+    const char* title;
+    const char* option;
+    std::optional<double> value;
+  } requested[] = {{"In", "--in", opt.inDb}, {"Out", "--out", opt.outDb}, {"Mix", "--mix", opt.mix},
+                   {"Drive", "--drive", opt.drive}};
+  struct Pending
+  {
+    ParamID id;
+    double normalized;
+  };
+  std::vector<Pending> pending;
+  for (const auto& r : requested)
+  {
+    if (!r.value) continue;
+    HostParam p;
+    if (!findParam(controller, r.title, p)) return fail(std::string("the plug-in has no parameter ") + r.title);
+    if (*r.value < p.lo || *r.value > p.hi)
+    {
+      char msg[160];
+      snprintf(msg, sizeof(msg), "%s %g is out of range: %s takes %g..%g", r.option, *r.value, r.title, p.lo, p.hi);
+      return fail(msg, 2);
+    }
+    pending.push_back({p.info.id, controller->plainParamToNormalized(p.info.id, *r.value)});
+  }
+
+  Source src;
+  if (!opt.inputPath.empty())
+  {
+    if (!src.file.OpenRead(opt.inputPath, error)) return fail(error);
+    src.channels = src.file.Info().channels;
+    src.sampleRate = src.file.Info().samplerate;
+    src.frames = (long) src.file.Info().frames;
+  }
+  const int outFormat = opt.inputPath.empty() ? AudioFile::FormatForExtension(opt.outputPath) : src.file.Info().format;
+  if (!outFormat) return fail("unsupported output format for " + opt.outputPath + ": use .wav, .aiff or .flac");
+  if (fileExists(opt.outputPath) && !opt.force) return fail(opt.outputPath + " exists; use --force to overwrite it");
+
+  if (plugin.SetBusArrangements(src.channels, src.channels) != kResultTrue)
+    return fail("the plug-in refuses " + std::to_string(src.channels) + " channels");
+  const int sampleSize = opt.precision == 64 ? kSample64 : kSample32;
+  if (plugin.Setup(src.sampleRate, opt.blockSize, sampleSize, kOffline) != kResultOk)
+    return fail("the plug-in refuses the processing set-up");
+  plugin.Start();
+
+  // After the set-up, which clears the bypass, so that a saved bypass holds.
+  if (!opt.loadState.empty())
+  {
+    vst3host::Bytes state;
+    if (!readFile(opt.loadState, state)) return fail("cannot read state file " + opt.loadState);
+    if (plugin.SetComponentState(state) != kResultOk)
+      return fail("state file " + opt.loadState + " is not a complete Plushgrit state");
+  }
+
+  // The settings reach the processor with the first block, as automation
+  // does, and the controller is told the same values.
+  for (const Pending& p : pending)
+  {
+    changes.Add(p.id, p.normalized);
+    controller->setParamNormalized(p.id, p.normalized);
+  }
+  if (opt.bypass) changes.Add(kBypassID, 1.0);
+
+  if (opt.inputPath.empty())
+  {
+    src.demo = MakeDemoSignal(src.sampleRate, 4.0);
+    src.frames = (long) src.demo.size() / 2;
+  }
+
+  // Render into a temporary file beside the output, so that a failure
+  // never leaves a half-written or clobbered output behind.
+  const std::string temp = opt.outputPath + ".partial";
+  AudioFile dest;
+  if (!dest.OpenWrite(temp, outFormat, src.channels, src.sampleRate, error))
+    return fail(error.replace(error.find(temp), temp.size(), opt.outputPath));
+
+  double peakIn = 0.0, peakOut = 0.0;
+  auto start = std::chrono::steady_clock::now();
+  bool ok = opt.precision == 64 ? render<double>(plugin, src, dest, opt.blockSize, changes, peakIn, peakOut, error)
+                                : render<float>(plugin, src, dest, opt.blockSize, changes, peakIn, peakOut, error);
+  double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  dest.Close();
+  if (!ok || rename(temp.c_str(), opt.outputPath.c_str()) != 0)
+  {
+    unlink(temp.c_str());
+    return fail(ok ? "cannot move the result to " + opt.outputPath : error);
+  }
+
+  if (!opt.saveState.empty())
+  {
+    vst3host::Bytes state;
+    if (!plugin.GetControllerState(state) || !writeFile(opt.saveState, state))
+      return fail("cannot save the state to " + opt.saveState);
+  }
+
+  const double seconds = (double) src.frames / src.sampleRate;
+  printf("plushgrit-render: %s -> %s: %.2f s of %s %d Hz audio at %d-bit, peak in %.2f dBFS, peak out %.2f dBFS, "
+         "%.0fx real time\n",
+         opt.inputPath.empty() ? "demo signal" : opt.inputPath.c_str(), opt.outputPath.c_str(), seconds,
+         src.channels == 1 ? "mono" : "stereo", src.sampleRate, opt.precision, toDb(peakIn), toDb(peakOut),
+         elapsed > 0 ? seconds / elapsed : 0.0);
+  plugin.Terminate();
+  return 0;
+}

@@ -1,0 +1,198 @@
+// plushgrit-render end to end: files through the real bundle compared with
+// the chain computed here, and each kind of bad input refused clearly.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "ReferenceChain.h"
+
+namespace
+{
+struct Result
+{
+  int exitCode;
+  std::string out, err;
+};
+
+std::string tempPath(const std::string& name) { return testing::TempDir() + "render_" + name; }
+
+std::string slurp(const std::string& path)
+{
+  std::ifstream f(path);
+  return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+Result run(const std::string& args)
+{
+  const std::string out = tempPath("stdout.txt"), err = tempPath("stderr.txt");
+  std::string cmd = std::string(PLUSHGRIT_RENDER_EXE) + " " + args + " >" + out + " 2>" + err;
+  int status = system(cmd.c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, slurp(out), slurp(err)};
+}
+
+// Writes interleaved frames; subtype SF_FORMAT_FLOAT or SF_FORMAT_DOUBLE
+// keeps the samples exact.
+void writeWav(const std::string& path, const std::vector<double>& frames, int channels, int subtype, int major = SF_FORMAT_WAV)
+{
+  SF_INFO info = {};
+  info.channels = channels;
+  info.samplerate = 44100;
+  info.format = major | subtype;
+  SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
+  ASSERT_NE(f, nullptr) << sf_strerror(nullptr);
+  sf_writef_double(f, frames.data(), (sf_count_t) frames.size() / channels);
+  sf_close(f);
+}
+
+std::vector<double> readWav(const std::string& path, SF_INFO& info)
+{
+  info = SF_INFO();
+  SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
+  if (!f) return {};
+  std::vector<double> frames((size_t) (info.frames * info.channels));
+  sf_readf_double(f, frames.data(), info.frames);
+  sf_close(f);
+  return frames;
+}
+
+std::vector<double> testSignal(int frames, int channels)
+{
+  std::vector<double> v((size_t) frames * channels);
+  for (size_t i = 0; i < v.size(); ++i) v[i] = (float) (0.8 * std::sin(0.0123 * (double) i) * std::cos(0.0007 * (double) i));
+  return v;
+}
+}  // namespace
+
+TEST(RenderCli, StereoFloatFileMatchesTheChainAt32And64Bits)
+{
+  const std::string in = tempPath("in.wav");
+  const std::vector<double> frames = testSignal(5000, 2);
+  writeWav(in, frames, 2, SF_FORMAT_DOUBLE);
+  ReferenceChainSettings s{-3.5, 0.0, 0.5, 0.8};
+
+  for (int precision : {32, 64})
+  {
+    SCOPED_TRACE(precision);
+    const std::string out = tempPath("out.wav");
+    Result r = run("--in -3.5 --out 0 --mix 0.5 --drive 0.8 --block 333 --precision " + std::to_string(precision) +
+                   " --force " + in + " " + out);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("peak in"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("real time"), std::string::npos) << r.out;
+    SF_INFO info;
+    std::vector<double> got = readWav(out, info);
+    ASSERT_EQ(info.channels, 2);
+    ASSERT_EQ(info.format, SF_FORMAT_WAV | SF_FORMAT_DOUBLE);  // same format out
+    ASSERT_EQ(got.size(), frames.size());
+    for (size_t i = 0; i < got.size(); ++i)
+    {
+      double x = precision == 32 ? (double) (float) frames[i] : frames[i];
+      double want = precision == 32 ? (double) (float) ReferenceChainSample(x, s) : ReferenceChainSample(x, s);
+      ASSERT_EQ(got[i], want) << i;
+    }
+  }
+}
+
+TEST(RenderCli, MonoAiffAndFlacKeepTheirFormat)
+{
+  const std::vector<double> mono = testSignal(3000, 1);
+  for (int major : {SF_FORMAT_AIFF, SF_FORMAT_FLAC})
+  {
+    const std::string in = tempPath(major == SF_FORMAT_AIFF ? "in.aiff" : "in.flac");
+    const std::string out = tempPath(major == SF_FORMAT_AIFF ? "out.aiff" : "out.flac");
+    writeWav(in, mono, 1, SF_FORMAT_PCM_16, major);
+    Result r = run("--drive 0.3 --force " + in + " " + out);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    SF_INFO inInfo, outInfo;
+    std::vector<double> x = readWav(in, inInfo), y = readWav(out, outInfo);
+    EXPECT_EQ(outInfo.format, inInfo.format);
+    EXPECT_EQ(outInfo.channels, 1);
+    ASSERT_EQ(y.size(), x.size());
+    ReferenceChainSettings s{0, 0, 1, 0.3};
+    for (size_t i = 0; i < y.size(); ++i) ASSERT_NEAR(y[i], ReferenceChainSample(x[i], s), 2.0 / 32768) << i;
+  }
+}
+
+TEST(RenderCli, BypassPassesAudioThroughAndStateRoundTrips)
+{
+  const std::string in = tempPath("bypass_in.wav"), out = tempPath("bypass_out.wav");
+  const std::string state = tempPath("state.bin");
+  const std::vector<double> frames = testSignal(2000, 2);
+  writeWav(in, frames, 2, SF_FORMAT_FLOAT);
+  Result r = run("--bypass --in 7 --save-state " + state + " --force " + in + " " + out);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  SF_INFO info;
+  std::vector<double> got = readWav(out, info);
+  for (size_t i = 0; i < got.size(); ++i) ASSERT_EQ(got[i], (double) (float) frames[i]);
+  EXPECT_EQ(slurp(state).size(), 36u);
+
+  // Loading the state restores In 7 dB and the bypass.
+  const std::string out2 = tempPath("bypass_out2.wav");
+  r = run("--load-state " + state + " --force " + in + " " + out2);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(readWav(out2, info), got);
+}
+
+TEST(RenderCli, DemoSignalNeedsNoInput)
+{
+  const std::string out = tempPath("demo.flac");
+  remove(out.c_str());
+  Result r = run(out);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  SF_INFO info;
+  std::vector<double> got = readWav(out, info);
+  EXPECT_EQ(info.format & SF_FORMAT_TYPEMASK, SF_FORMAT_FLAC);
+  EXPECT_GE(info.frames, 44100);
+  double peak = 0;
+  for (double v : got) peak = std::fmax(peak, std::fabs(v));
+  EXPECT_GT(peak, 0.05);
+}
+
+TEST(RenderCli, BadInputIsRefusedWithOneLineAndAnExitCode)
+{
+  const std::string good = tempPath("good.wav"), existing = tempPath("existing.wav");
+  writeWav(good, testSignal(100, 2), 2, SF_FORMAT_FLOAT);
+  writeWav(existing, testSignal(100, 2), 2, SF_FORMAT_FLOAT);
+  std::ofstream(tempPath("text.wav")) << "not audio at all";
+  writeWav(tempPath("quad.wav"), testSignal(400, 4), 4, SF_FORMAT_FLOAT);
+  std::ofstream(tempPath("short.state")) << "abc";
+
+  struct Case
+  {
+    std::string args;
+    int exitCode;
+    std::string message;
+  } cases[] = {
+    {"/nonexistent/in.wav " + tempPath("o.wav"), 1, "cannot read /nonexistent/in.wav"},
+    {tempPath("text.wav") + " " + tempPath("o.wav"), 1, "cannot read"},
+    {tempPath("quad.wav") + " " + tempPath("o.wav"), 1, "unsupported channel count"},
+    {"--mix 1.5 " + good + " " + tempPath("o.wav"), 2, "--mix 1.5 is out of range: Mix takes 0..1"},
+    {"--in -11 " + good + " " + tempPath("o.wav"), 2, "In takes -10..10"},
+    {"--drive abc " + good + " " + tempPath("o.wav"), 2, "needs a number"},
+    {"--frobnicate " + good, 2, "unknown option --frobnicate"},
+    {"--precision 16 " + good + " " + tempPath("o.wav"), 2, "--precision must be 32 or 64"},
+    {"--block 0 " + good + " " + tempPath("o.wav"), 2, "--block must be between"},
+    {good + " " + existing, 1, "exists; use --force"},
+    {tempPath("o.mp3"), 1, "unsupported output format"},
+    {"--plugin /nonexistent/Nope.vst3 " + good + " " + tempPath("o.wav"), 1, "does not load"},
+    {"--load-state " + tempPath("short.state") + " --force " + good + " " + tempPath("o.wav"), 1,
+     "not a complete Plushgrit state"},
+    {"", 2, "no output file"},
+  };
+  for (const Case& c : cases)
+  {
+    Result r = run(c.args);
+    EXPECT_EQ(r.exitCode, c.exitCode) << c.args << "\n" << r.err;
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << "\n" << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << c.args << "\n" << r.err;
+  }
+  // The refused overwrite left the existing file alone.
+  SF_INFO info;
+  EXPECT_EQ(readWav(existing, info).size(), 200u);
+}
