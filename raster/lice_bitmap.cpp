@@ -1,0 +1,99 @@
+// Memory bitmaps and system bitmaps.
+#include <cstdlib>
+#include <new>
+
+#include "../devicecontext/DeviceContext.h"
+#include "lice.h"
+
+LICE_MemBitmap::LICE_MemBitmap(int w, int h, unsigned int linealign)
+{
+  // The mask is the lowest set bit of the alignment minus one.
+  m_linealign = linealign > 1 ? (int) ((linealign & (~linealign + 1)) - 1) : 0;
+  if (w > 0 && h > 0) resize(w, h);
+}
+
+LICE_MemBitmap::~LICE_MemBitmap() { free(m_fb); }
+
+LICE_pixel* LICE_MemBitmap::getBits()
+{
+  if (!m_fb) return nullptr;
+  // Every allocation carries 63 spare bytes to round up to 64.
+  return reinterpret_cast<LICE_pixel*>(((uintptr_t) m_fb + 63) & ~(uintptr_t) 63);
+}
+
+bool LICE_MemBitmap::resize(int w, int h)
+{
+  if (w == m_width && h == m_height) return false;
+  m_width = w;
+  m_height = h;
+
+  long long need = (long long) h * (long long) getRowSpan() * 4;
+  if (need <= 0 || w <= 0 || h <= 0 || need > 0x7FFFFFFF - 64)
+  {
+    // Not positive, or beyond what a size field holds: no storage.
+    free(m_fb);
+    m_fb = nullptr;
+    m_allocsize = 0;
+    m_width = m_height = 0;
+    return true;
+  }
+  const int sz = (int) need;
+  if (m_fb && m_allocsize >= sz) return true;
+
+  if (m_fb)
+  {
+    long long grown = (long long) sz + sz / 4;
+    if (grown > 0x7FFFFFFF - 64) grown = sz;
+    void* p = realloc(m_fb, (size_t) grown + 63);
+    if (p)
+    {
+      m_fb = p;
+      m_allocsize = (int) grown;
+    }
+    else
+    {
+      free(m_fb);
+      m_fb = malloc((size_t) sz + 63);
+      m_allocsize = m_fb ? sz : 0;
+    }
+  }
+  else
+  {
+    m_fb = malloc((size_t) sz + 63);
+    m_allocsize = m_fb ? sz : 0;
+  }
+  if (!m_fb) m_width = m_height = 0;
+  return true;
+}
+
+LICE_SysBitmap::LICE_SysBitmap(int w, int h) { resize(w, h); }
+
+LICE_SysBitmap::~LICE_SysBitmap() { DC_DeleteContext(m_dc); }
+
+bool LICE_SysBitmap::resize(int w, int h)
+{
+  if (w == m_width && h == m_height) return false;
+  m_width = w;
+  m_height = h;
+  if (w && h && m_allocw >= w && m_alloch >= h && m_bits) return true;
+
+  m_allocw = (w + 3) & ~3;
+  m_alloch = h;
+  DC_DeleteContext(m_dc);
+  m_dc = nullptr;
+  m_bits = nullptr;
+  if (w < 1 || w > 0x7FFFFFFC || h < 1)
+  {
+    m_allocw = m_alloch = 0;
+    m_width = m_height = 0;
+    return false;
+  }
+  m_dc = DC_CreateMemoryContext(m_allocw, h);
+  m_bits = m_dc ? reinterpret_cast<LICE_pixel*>(DC_GetBits(m_dc)) : nullptr;
+  if (!m_bits)
+  {
+    m_width = m_height = 0;
+    m_allocw = m_alloch = 0;
+  }
+  return true;
+}

@@ -1,0 +1,205 @@
+// PNG decoding with libpng into pixel words: every image becomes rows of
+// A, R, G, B bytes. Broken input returns null cleanly.
+#include <png.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "lice.h"
+
+namespace
+{
+// Images beyond this many pixels are refused before any allocation.
+const png_uint_32 kMaxPixels = 1u << 28;
+const png_uint_32 kMaxSide = 1u << 20;
+
+struct MemorySource
+{
+  const unsigned char* data;
+  size_t left;
+};
+
+void readFromMemory(png_structp png, png_bytep out, png_size_t n)
+{
+  MemorySource* src = static_cast<MemorySource*>(png_get_io_ptr(png));
+  const size_t take = n < src->left ? n : src->left;
+  memcpy(out, src->data, take);
+  src->data += take;
+  src->left -= take;
+  // A short source reads as zeros; the library's checks then reject it.
+  if (take < n) memset(out + take, 0, n - take);
+}
+
+void quietWarning(png_structp, png_const_charp) {}
+
+// Decodes from an initialised read structure into bmp or a new bitmap.
+// Everything that may be skipped by the library's longjmp is volatile or
+// lives outside this frame.
+LICE_IBitmap* decode(png_structp png, png_infop info, LICE_IBitmap* bmp)
+{
+  LICE_IBitmap* volatile created = nullptr;
+  png_bytep* volatile rows = nullptr;
+  if (setjmp(png_jmpbuf(png)))
+  {
+    delete[] rows;
+    delete created;
+    return nullptr;
+  }
+
+  png_read_info(png, info);
+  png_uint_32 width = 0, height = 0;
+  int bitDepth = 0, colorType = 0;
+  png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, nullptr, nullptr, nullptr);
+  if (!width || !height || width > kMaxSide || height > kMaxSide || (uint64_t) width * height > kMaxPixels)
+    return nullptr;
+
+  if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+  if (colorType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
+  bool hasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0;
+  if (png_get_valid(png, info, PNG_INFO_tRNS))
+  {
+    png_set_tRNS_to_alpha(png);
+    hasAlpha = true;
+  }
+  if (bitDepth == 16) png_set_strip_16(png);
+  if (bitDepth < 8) png_set_packing(png);
+  if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
+  if (hasAlpha)
+    png_set_swap_alpha(png);  // RGBA to ARGB
+  else
+    png_set_filler(png, 0xFF, PNG_FILLER_BEFORE);
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+  if (png_get_rowbytes(png, info) != (png_size_t) width * 4) return nullptr;
+
+  LICE_IBitmap* target = bmp;
+  if (!target)
+  {
+    created = new (std::nothrow) LICE_MemBitmap(0, 0, 4);
+    target = created;
+    if (!target) return nullptr;
+  }
+  target->resize((int) width, (int) height);
+  if (target->getWidth() != (int) width || target->getHeight() != (int) height || !target->getBits())
+  {
+    delete created;
+    created = nullptr;
+    return nullptr;
+  }
+
+  rows = new (std::nothrow) png_bytep[height];
+  if (!rows)
+  {
+    delete created;
+    created = nullptr;
+    return nullptr;
+  }
+  LICE_pixel* bits = target->getBits();
+  const long span = target->getRowSpan();
+  for (png_uint_32 y = 0; y < height; ++y)
+  {
+    const png_uint_32 row = target->isFlipped() ? height - 1 - y : y;
+    rows[y] = reinterpret_cast<png_bytep>(bits + row * span);
+  }
+  png_read_image(png, rows);
+  png_read_end(png, nullptr);
+  delete[] rows;
+  rows = nullptr;
+  return target;
+}
+
+LICE_IBitmap* load(FILE* fp, const MemorySource* mem, LICE_IBitmap* bmp)
+{
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, quietWarning);
+  if (!png) return nullptr;
+  png_infop info = png_create_info_struct(png);
+  if (!info)
+  {
+    png_destroy_read_struct(&png, nullptr, nullptr);
+    return nullptr;
+  }
+  // No ancillary-chunk or size surprises: cap what the library will hold.
+  png_set_user_limits(png, kMaxSide, kMaxSide);
+  png_set_chunk_malloc_max(png, 8u << 20);
+
+  MemorySource source = mem ? *mem : MemorySource{nullptr, 0};
+  if (fp)
+    png_init_io(png, fp);
+  else
+    png_set_read_fn(png, &source, readFromMemory);
+
+  LICE_IBitmap* result = decode(png, info, bmp);
+  png_destroy_read_struct(&png, &info, nullptr);
+  return result;
+}
+}  // namespace
+
+LICE_IBitmap* LICE_LoadPNG(const char* filename, LICE_IBitmap* bmp)
+{
+  if (!filename) return nullptr;
+  FILE* fp = fopen(filename, "rb");
+  if (!fp) return nullptr;
+  LICE_IBitmap* result = load(fp, nullptr, bmp);
+  fclose(fp);
+  return result;
+}
+
+LICE_IBitmap* LICE_LoadPNGFromMemory(const void* data, int length, LICE_IBitmap* bmp)
+{
+  if (!data || length < 8 || png_sig_cmp(static_cast<png_const_bytep>(data), 0, 8)) return nullptr;
+  MemorySource source{static_cast<const unsigned char*>(data), (size_t) length};
+  return load(nullptr, &source, bmp);
+}
+
+// The host process's main bundle has no resources folder on Linux: the
+// Contents/Resources folder beside the running program stands in for it.
+LICE_IBitmap* LICE_LoadPNGFromNamedResource(const char* name, LICE_IBitmap* bmp)
+{
+  if (!name || strlen(name) > 400) return nullptr;
+  char exe[4096];
+  ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
+  if (n <= 0) return nullptr;
+  exe[n] = 0;
+  std::string dir(exe);
+  dir = dir.substr(0, dir.find_last_of('/'));
+  return LICE_LoadPNG((dir + "/../Resources/" + name).c_str(), bmp);
+}
+
+// ---- The PNG entry on the image-loader list ---------------------------------
+
+LICE_ImageLoaderRec* LICE_ImageLoader_list = nullptr;
+
+namespace
+{
+LICE_IBitmap* loaderLoad(const char* filename, bool checkFileName, LICE_IBitmap* bmpbase)
+{
+  if (checkFileName)
+  {
+    const char* p = filename + strlen(filename);
+    while (p > filename && p[-1] != '.' && p[-1] != '/' && p[-1] != '\\') --p;
+    if (p == filename || p[-1] != '.') return nullptr;
+    const char* ext = p - 1;
+    if (strlen(ext) != 4 || tolower(ext[1]) != 'p' || tolower(ext[2]) != 'n' || tolower(ext[3]) != 'g') return nullptr;
+  }
+  return LICE_LoadPNG(filename, bmpbase);
+}
+
+const char* loaderExtensions() { return "PNG files (*.PNG)\0*.PNG\0"; }
+
+struct PNGLoaderRegistration
+{
+  LICE_ImageLoaderRec rec;
+  PNGLoaderRegistration()
+  {
+    rec.loadfunc = loaderLoad;
+    rec.get_extlist = loaderExtensions;
+    rec._next = LICE_ImageLoader_list;
+    LICE_ImageLoader_list = &rec;
+  }
+} LICE_PNGLoader;
+}  // namespace

@@ -1,0 +1,294 @@
+// Scaled and rotated blits, in 16.16 fixed point: nearest, bilinear and a
+// box filter for strong downscaling.
+#include <cmath>
+#include <cstdint>
+
+#include "lice.h"
+#include "lice_blit_drivers.h"
+#include "lice_dispatch.h"
+
+namespace
+{
+struct Rgba
+{
+  int r, g, b, a;
+};
+
+inline Rgba unpack(LICE_pixel p) { return {(int) LICE_GETR(p), (int) LICE_GETG(p), (int) LICE_GETB(p), (int) LICE_GETA(p)}; }
+
+// The four-weight bilinear sample at (sx, sy) with 16-bit fractions, inside
+// a clip of clipw x cliph (relative coordinates): the last column blends
+// only vertically, the last row only horizontally.
+inline Rgba bilinear(const LICE_View& s, int ox, int oy, int sx, int sy, unsigned fx, unsigned fy, int clipw, int cliph)
+{
+  const LICE_pixel* row = s.row(oy + sy) + ox + sx;
+  const bool lastCol = sx >= clipw - 1, lastRow = sy >= cliph - 1;
+  if (lastCol && lastRow) return unpack(row[0]);
+  if (lastCol)
+  {
+    const LICE_pixel p0 = row[0], p1 = s.row(oy + sy + 1)[ox + sx];
+    const unsigned w0 = 65536 - fy, w1 = fy;
+    return {(int) ((LICE_GETR(p0) * w0 + LICE_GETR(p1) * w1) >> 16), (int) ((LICE_GETG(p0) * w0 + LICE_GETG(p1) * w1) >> 16),
+            (int) ((LICE_GETB(p0) * w0 + LICE_GETB(p1) * w1) >> 16), (int) ((LICE_GETA(p0) * w0 + LICE_GETA(p1) * w1) >> 16)};
+  }
+  if (lastRow)
+  {
+    const LICE_pixel p0 = row[0], p1 = row[1];
+    const unsigned w0 = 65536 - fx, w1 = fx;
+    return {(int) ((LICE_GETR(p0) * w0 + LICE_GETR(p1) * w1) >> 16), (int) ((LICE_GETG(p0) * w0 + LICE_GETG(p1) * w1) >> 16),
+            (int) ((LICE_GETB(p0) * w0 + LICE_GETB(p1) * w1) >> 16), (int) ((LICE_GETA(p0) * w0 + LICE_GETA(p1) * w1) >> 16)};
+  }
+  const LICE_pixel* next = s.row(oy + sy + 1) + ox + sx;
+  const LICE_pixel p00 = row[0], p10 = row[1], p01 = next[0], p11 = next[1];
+  const unsigned w11 = (fx * fy) >> 16, w10 = fx - w11, w01 = fy - w11, w00 = 65536 - fx - fy + w11;
+#define LICE_BILERP(GET) (int) ((GET(p00) * w00 + GET(p10) * w10 + GET(p01) * w01 + GET(p11) * w11) >> 16)
+  return {LICE_BILERP(LICE_GETR), LICE_BILERP(LICE_GETG), LICE_BILERP(LICE_GETB), LICE_BILERP(LICE_GETA)};
+#undef LICE_BILERP
+}
+
+// Positions are 16.16 fixed point held in 64 bits, so no image size can
+// overflow them; floor of a negative position is an arithmetic shift.
+inline int whole(int64_t fixed) { return (int) (fixed >> 16); }
+
+struct ScaleJob
+{
+  LICE_View d, s;
+  int x0, x1, y0, y1;        // destination columns and rows, clipped
+  int dstx, dsty;            // destination origin (column dstx has sample index 0)
+  int64_t icurx, icury;      // source position of sample index 0
+  int64_t idx, idy;          // source step per destination pixel
+  int clipw, cliph;          // sampling clip
+};
+
+template <class COMB, bool FILTER>
+void scaleBlit(const ScaleJob& j, int w)
+{
+  for (int y = j.y0; y < j.y1; ++y)
+  {
+    const int64_t cy = j.icury + (int64_t) (y - j.dsty) * j.idy;
+    if (cy < 0 || whole(cy) >= j.cliph) continue;
+    const int sy = whole(cy);
+    const unsigned fy = (unsigned) (cy & 0xFFFF);
+    LICE_pixel* dp = j.d.row(y);
+    for (int x = j.x0; x < j.x1; ++x)
+    {
+      const int64_t cx = j.icurx + (int64_t) (x - j.dstx) * j.idx;
+      if (cx < 0 || whole(cx) >= j.clipw) continue;
+      const int sx = whole(cx);
+      const Rgba c = FILTER ? bilinear(j.s, 0, 0, sx, sy, (unsigned) (cx & 0xFFFF), fy, j.clipw, j.cliph)
+                            : unpack(j.s.row(sy)[sx]);
+      COMB::doPix((LICE_pixel_chan*) (dp + x), c.r, c.g, c.b, c.a, w);
+    }
+  }
+}
+
+// Averages the 3 x 3 or 5 x 5 block around each sample, counting only the
+// block pixels inside the clip.
+template <class COMB>
+void scaleBlitFilterDown(const ScaleJob& j, int w, int half)
+{
+  for (int y = j.y0; y < j.y1; ++y)
+  {
+    const int64_t cy = j.icury + (int64_t) (y - j.dsty) * j.idy;
+    if (cy < 0 || whole(cy) >= j.s.h) continue;
+    const int sy = whole(cy);
+    const int by0 = sy - half < 0 ? 0 : sy - half, by1 = sy + half + 1 > j.cliph ? j.cliph : sy + half + 1;
+    LICE_pixel* dp = j.d.row(y);
+    for (int x = j.x0; x < j.x1; ++x)
+    {
+      const int64_t cx = j.icurx + (int64_t) (x - j.dstx) * j.idx;
+      if (cx < 0 || whole(cx) >= j.s.w) continue;
+      const int sx = whole(cx);
+      const int bx0 = sx - half < 0 ? 0 : sx - half, bx1 = sx + half + 1 > j.clipw ? j.clipw : sx + half + 1;
+      if (bx0 >= bx1 || by0 >= by1) continue;
+      int r = 0, g = 0, b = 0, a = 0;
+      for (int by = by0; by < by1; ++by)
+      {
+        const LICE_pixel* sp = j.s.row(by);
+        for (int bx = bx0; bx < bx1; ++bx)
+        {
+          const LICE_pixel p = sp[bx];
+          r += (int) LICE_GETR(p);
+          g += (int) LICE_GETG(p);
+          b += (int) LICE_GETB(p);
+          a += (int) LICE_GETA(p);
+        }
+      }
+      const int n = (bx1 - bx0) * (by1 - by0);
+      COMB::doPix((LICE_pixel_chan*) (dp + x), r / n, g / n, b / n, a / n, w);
+    }
+  }
+}
+}  // namespace
+
+void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int dstw, int dsth, float srcx,
+                     float srcy, float srcw, float srch, float alpha, int mode)
+{
+  if (!dest || !src || !dstw || !dsth || alpha == 0.0f) return;
+
+  if (std::fabs(srcw - dstw) < 0.001 && std::fabs(srch - dsth) < 0.001)
+  {
+    const bool filter = (mode & LICE_BLIT_FILTER_MASK) == LICE_BLIT_FILTER_BILINEAR;
+    if (!filter || (std::fabs(srcx - std::floor(srcx + 0.5)) < 0.03 && std::fabs(srcy - std::floor(srcy + 0.5)) < 0.03))
+    {
+      LICE_Blit(dest, src, dstx, dsty, (int) (srcx + 0.5), (int) (srcy + 0.5), dstw, dsth, alpha, mode);
+      return;
+    }
+  }
+
+  ScaleJob j{LICE_View(dest), LICE_View(src), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  if (!j.d.valid() || !j.s.valid()) return;
+
+  if (dstw < 0)
+  {
+    dstw = -dstw;
+    dstx -= dstw;
+    srcx += srcw;
+    srcw = -srcw;
+  }
+  if (dsth < 0)
+  {
+    dsth = -dsth;
+    dsty -= dsth;
+    srcy += srch;
+    srch = -srch;
+  }
+  const double xstep = (double) srcw / dstw, ystep = (double) srch / dsth;
+  j.idx = (int64_t) (xstep * 65536.0);
+  j.idy = (int64_t) (ystep * 65536.0);
+  j.icurx = (int64_t) ((double) srcx * 65536.0);
+  j.icury = (int64_t) ((double) srcy * 65536.0);
+  j.dstx = dstx;
+  j.dsty = dsty;
+  j.x0 = dstx < 0 ? 0 : dstx;
+  j.y0 = dsty < 0 ? 0 : dsty;
+  j.x1 = dstx + dstw < j.d.w ? dstx + dstw : j.d.w;
+  j.y1 = dsty + dsth < j.d.h ? dsty + dsth : j.d.h;
+  if (j.x0 >= j.x1 || j.y0 >= j.y1) return;
+  const int cw = (int) ((srcw > 0 ? srcw : 0.0f) + srcx + 0.999999), ch = (int) ((srch > 0 ? srch : 0.0f) + srcy + 0.999999);
+  j.clipw = cw < j.s.w ? cw : j.s.w;
+  j.cliph = ch < j.s.h ? ch : j.s.h;
+
+  const int w = (int) (alpha * 256.0f);
+  if ((mode & 0x1FFFF) == 0 && (w == 256 || w == 128))
+  {
+    if (w == 256)
+      scaleBlit<_LICE_CombinePixelsClobberFAST, false>(j, w);
+    else
+      scaleBlit<_LICE_CombinePixelsHalfMixFAST, false>(j, w);
+    return;
+  }
+
+  const bool filter = (mode & LICE_BLIT_FILTER_MASK) == LICE_BLIT_FILTER_BILINEAR;
+  if (filter && xstep >= 1.7 && ystep >= 1.7)
+  {
+    const int half = (j.idx > j.idy ? j.idx : j.idy) <= 0x30000 ? 1 : 2;
+    LICE_WithBlitCombiner(mode, w, [&](auto tag) { scaleBlitFilterDown<typename decltype(tag)::type>(j, w, half); });
+    return;
+  }
+  LICE_WithBlitCombiner(mode, w, [&](auto tag) {
+    if (filter)
+      scaleBlit<typename decltype(tag)::type, true>(j, w);
+    else
+      scaleBlit<typename decltype(tag)::type, false>(j, w);
+  });
+}
+
+namespace
+{
+struct RotateJob
+{
+  LICE_View d, s;
+  int x0, x1, y0, y1;
+  int dstx, dsty;
+  int64_t ix, iy;           // source position of the destination's top-left pixel
+  int64_t dxx, dxy;         // per column
+  int64_t dyx, dyy;         // per row
+  int cl, ct, cr, cb;       // source clip, absolute
+};
+
+template <class COMB, bool FILTER>
+void deltaBlit(const RotateJob& j, int w)
+{
+  const int clipw = j.cr - j.cl, cliph = j.cb - j.ct;
+  for (int y = j.y0; y < j.y1; ++y)
+  {
+    const int64_t rx = j.ix + (int64_t) (y - j.dsty) * j.dyx, ry = j.iy + (int64_t) (y - j.dsty) * j.dyy;
+    LICE_pixel* dp = j.d.row(y);
+    for (int x = j.x0; x < j.x1; ++x)
+    {
+      const int64_t cx = rx + (int64_t) (x - j.dstx) * j.dxx, cy = ry + (int64_t) (x - j.dstx) * j.dxy;
+      const int sx = whole(cx) - j.cl, sy = whole(cy) - j.ct;
+      if (sx < 0 || sy < 0 || sx >= clipw || sy >= cliph) continue;
+      const Rgba c = FILTER ? bilinear(j.s, j.cl, j.ct, sx, sy, (unsigned) (cx & 0xFFFF), (unsigned) (cy & 0xFFFF), clipw, cliph)
+                            : unpack(j.s.row(j.ct + sy)[j.cl + sx]);
+      COMB::doPix((LICE_pixel_chan*) (dp + x), c.r, c.g, c.b, c.a, w);
+    }
+  }
+}
+}  // namespace
+
+void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int dstw, int dsth, float srcx,
+                      float srcy, float srcw, float srch, float angle, bool cliptosourcerect, float alpha, int mode,
+                      float rotxcent, float rotycent)
+{
+  if (!dest || !src || !dstw || !dsth) return;
+  const int w = (int) (alpha * 256.0f);
+  if (!w || (mode & LICE_BLIT_MODE_MASK) >= 6) return;
+  RotateJob j{LICE_View(dest), LICE_View(src), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  if (!j.d.valid() || !j.s.valid()) return;
+
+  if (cliptosourcerect)
+  {
+    j.cl = srcx > 0 ? (int) srcx : 0;
+    j.ct = srcy > 0 ? (int) srcy : 0;
+    j.cr = srcx + srcw < j.s.w ? (int) (srcx + srcw) : j.s.w;
+    j.cb = srcy + srch < j.s.h ? (int) (srcy + srch) : j.s.h;
+  }
+  else
+  {
+    j.cr = j.s.w;
+    j.cb = j.s.h;
+  }
+  if (j.cl >= j.cr || j.ct >= j.cb) return;
+
+  if (dstw < 0)
+  {
+    dstw = -dstw;
+    dstx -= dstw;
+    srcx += srcw;
+    srcw = -srcw;
+  }
+  if (dsth < 0)
+  {
+    dsth = -dsth;
+    dsty -= dsth;
+    srcy += srch;
+    srch = -srch;
+  }
+
+  const double c = std::cos(angle), s = std::sin(angle), W = dstw, H = dsth;
+  const double x0 = srcx - ((H * s * srcw / W + c * srcw - srcw) * 0.5 - rotxcent);
+  const double y0 = srcy - ((c * srch - W * s * srch / H - srch) * 0.5 - rotycent);
+  j.dxx = (int64_t) (c * srcw / W * 65536.0);
+  j.dxy = (int64_t) (-s * srch / H * 65536.0);
+  j.dyx = (int64_t) (s * srcw / W * 65536.0);
+  j.dyy = (int64_t) (c * srch / H * 65536.0);
+  j.ix = (int64_t) (x0 * 65536.0);
+  j.iy = (int64_t) (y0 * 65536.0);
+  j.dstx = dstx;
+  j.dsty = dsty;
+  j.x0 = dstx < 0 ? 0 : dstx;
+  j.y0 = dsty < 0 ? 0 : dsty;
+  j.x1 = dstx + dstw < j.d.w ? dstx + dstw : j.d.w;
+  j.y1 = dsty + dsth < j.d.h ? dsty + dsth : j.d.h;
+  if (j.x0 >= j.x1 || j.y0 >= j.y1) return;
+
+  const bool filter = (mode & LICE_BLIT_FILTER_MASK) == LICE_BLIT_FILTER_BILINEAR;
+  LICE_WithBlitCombiner(mode, w, [&](auto tag) {
+    if (filter)
+      deltaBlit<typename decltype(tag)::type, true>(j, w);
+    else
+      deltaBlit<typename decltype(tag)::type, false>(j, w);
+  });
+}
