@@ -37,6 +37,9 @@ void readFromMemory(png_structp png, png_bytep out, png_size_t n)
 
 void quietWarning(png_structp, png_const_charp) {}
 
+// Errors end the load through the library's jump; nothing is printed.
+[[noreturn]] void quietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+
 // Decodes from an initialised read structure into bmp or a new bitmap.
 // Everything that may be skipped by the library's longjmp is volatile or
 // lives outside this frame.
@@ -115,7 +118,7 @@ LICE_IBitmap* decode(png_structp png, png_infop info, LICE_IBitmap* bmp)
 
 LICE_IBitmap* load(FILE* fp, const MemorySource* mem, LICE_IBitmap* bmp)
 {
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, quietWarning);
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, quietError, quietWarning);
   if (!png) return nullptr;
   png_infop info = png_create_info_struct(png);
   if (!info)
