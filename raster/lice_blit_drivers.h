@@ -53,3 +53,33 @@ struct _LICE_Template_Blit0
     }
   }
 };
+
+// The combiners with SSE2 rows.
+#include "lice_simd.h"
+
+template <>
+struct _LICE_Template_Blit2<_LICE_CombinePixelsAdd>
+{
+  static void blit(LICE_pixel* dest, const LICE_pixel* src, int w, int h, long dest_span, long src_span, int alpha)
+  {
+    if (alpha < 0 || alpha > 256)
+    {
+      // Outside 0..256 the products need more than 16 bits: per pixel.
+      for (; h-- > 0; dest += dest_span, src += src_span)
+        for (int x = 0; x < w; ++x)
+          _LICE_CombinePixelsAdd::doPix(LICE_CH(dest + x), (int) LICE_GETR(src[x]), (int) LICE_GETG(src[x]),
+                                        (int) LICE_GETB(src[x]), (int) LICE_GETA(src[x]), alpha);
+      return;
+    }
+    for (; h-- > 0; dest += dest_span, src += src_span) LICE_AddRowSSE2(dest, src, w, alpha);
+  }
+};
+
+template <>
+struct _LICE_Template_Blit2<_LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>
+{
+  static void blit(LICE_pixel* dest, const LICE_pixel* src, int w, int h, long dest_span, long src_span, int)
+  {
+    for (; h-- > 0; dest += dest_span, src += src_span) LICE_SourceAlphaRowSSE2(dest, src, w);
+  }
+};

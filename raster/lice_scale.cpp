@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include <emmintrin.h>
+
 #include "lice.h"
 #include "lice_blit_drivers.h"
 #include "lice_dispatch.h"
@@ -16,34 +18,53 @@ struct Rgba
 
 inline Rgba unpack(LICE_pixel p) { return {(int) LICE_GETR(p), (int) LICE_GETG(p), (int) LICE_GETB(p), (int) LICE_GETA(p)}; }
 
+inline LICE_pixel pack2(unsigned a, unsigned r, unsigned g, unsigned b) { return LICE_RGBA(r, g, b, a); }
+
+// Hands a sampled pixel to the combiner; a full-weight copy is one store.
+template <class COMB>
+inline void apply(LICE_pixel* dest, LICE_pixel p, int w)
+{
+  COMB::doPix((LICE_pixel_chan*) dest, (int) LICE_GETR(p), (int) LICE_GETG(p), (int) LICE_GETB(p), (int) LICE_GETA(p), w);
+}
+template <>
+inline void apply<_LICE_CombinePixelsClobberNoClamp>(LICE_pixel* dest, LICE_pixel p, int)
+{
+  *dest = p;
+}
+
 // The four-weight bilinear sample at (sx, sy) with 16-bit fractions, inside
 // a clip of clipw x cliph (relative coordinates): the last column blends
 // only vertically, the last row only horizontally.
-inline Rgba bilinear(const LICE_View& s, int ox, int oy, int sx, int sy, unsigned fx, unsigned fy, int clipw, int cliph)
+inline LICE_pixel bilinear(const LICE_View& s, int ox, int oy, int sx, int sy, unsigned fx, unsigned fy, int clipw,
+                           int cliph)
 {
   const LICE_pixel* row = s.row(oy + sy) + ox + sx;
   const bool lastCol = sx >= clipw - 1, lastRow = sy >= cliph - 1;
-  if (lastCol && lastRow) return unpack(row[0]);
+  if (lastCol && lastRow) return row[0];
   if (lastCol)
   {
     const LICE_pixel p0 = row[0], p1 = s.row(oy + sy + 1)[ox + sx];
     const unsigned w0 = 65536 - fy, w1 = fy;
-    return {(int) ((LICE_GETR(p0) * w0 + LICE_GETR(p1) * w1) >> 16), (int) ((LICE_GETG(p0) * w0 + LICE_GETG(p1) * w1) >> 16),
-            (int) ((LICE_GETB(p0) * w0 + LICE_GETB(p1) * w1) >> 16), (int) ((LICE_GETA(p0) * w0 + LICE_GETA(p1) * w1) >> 16)};
+    return pack2((LICE_GETA(p0) * w0 + LICE_GETA(p1) * w1) >> 16, (LICE_GETR(p0) * w0 + LICE_GETR(p1) * w1) >> 16,
+                 (LICE_GETG(p0) * w0 + LICE_GETG(p1) * w1) >> 16, (LICE_GETB(p0) * w0 + LICE_GETB(p1) * w1) >> 16);
   }
   if (lastRow)
   {
     const LICE_pixel p0 = row[0], p1 = row[1];
     const unsigned w0 = 65536 - fx, w1 = fx;
-    return {(int) ((LICE_GETR(p0) * w0 + LICE_GETR(p1) * w1) >> 16), (int) ((LICE_GETG(p0) * w0 + LICE_GETG(p1) * w1) >> 16),
-            (int) ((LICE_GETB(p0) * w0 + LICE_GETB(p1) * w1) >> 16), (int) ((LICE_GETA(p0) * w0 + LICE_GETA(p1) * w1) >> 16)};
+    return pack2((LICE_GETA(p0) * w0 + LICE_GETA(p1) * w1) >> 16, (LICE_GETR(p0) * w0 + LICE_GETR(p1) * w1) >> 16,
+                 (LICE_GETG(p0) * w0 + LICE_GETG(p1) * w1) >> 16, (LICE_GETB(p0) * w0 + LICE_GETB(p1) * w1) >> 16);
   }
   const LICE_pixel* next = s.row(oy + sy + 1) + ox + sx;
-  const LICE_pixel p00 = row[0], p10 = row[1], p01 = next[0], p11 = next[1];
   const unsigned w11 = (fx * fy) >> 16, w10 = fx - w11, w01 = fy - w11, w00 = 65536 - fx - fy + w11;
-#define LICE_BILERP(GET) (int) ((GET(p00) * w00 + GET(p10) * w10 + GET(p01) * w01 + GET(p11) * w11) >> 16)
-  return {LICE_BILERP(LICE_GETR), LICE_BILERP(LICE_GETG), LICE_BILERP(LICE_GETB), LICE_BILERP(LICE_GETA)};
-#undef LICE_BILERP
+  // Two channels per 64-bit word, 32 bits apart: each weighted sum stays
+  // below 2^24, so the lanes never carry into each other.
+  auto ag = [](LICE_pixel p) { return (uint64_t) (p & 0xFF) | (uint64_t) ((p >> 16) & 0xFF) << 32; };
+  auto rb = [](LICE_pixel p) { return (uint64_t) ((p >> 8) & 0xFF) | (uint64_t) (p >> 24) << 32; };
+  const uint64_t sAG = ag(row[0]) * w00 + ag(row[1]) * w10 + ag(next[0]) * w01 + ag(next[1]) * w11;
+  const uint64_t sRB = rb(row[0]) * w00 + rb(row[1]) * w10 + rb(next[0]) * w01 + rb(next[1]) * w11;
+  const uint64_t lowAG = (sAG >> 16) & 0x000000FF000000FFull, lowRB = (sRB >> 16) & 0x000000FF000000FFull;
+  return (LICE_pixel) (lowAG | lowAG >> 16) | (LICE_pixel) (lowRB | lowRB >> 16) << 8;
 }
 
 // Positions are 16.16 fixed point held in 64 bits, so no image size can
@@ -75,11 +96,41 @@ void scaleBlit(const ScaleJob& j, int w)
       const int64_t cx = j.icurx + (int64_t) (x - j.dstx) * j.idx;
       if (cx < 0 || whole(cx) >= j.clipw) continue;
       const int sx = whole(cx);
-      const Rgba c = FILTER ? bilinear(j.s, 0, 0, sx, sy, (unsigned) (cx & 0xFFFF), fy, j.clipw, j.cliph)
-                            : unpack(j.s.row(sy)[sx]);
-      COMB::doPix((LICE_pixel_chan*) (dp + x), c.r, c.g, c.b, c.a, w);
+      const LICE_pixel c = FILTER ? bilinear(j.s, 0, 0, sx, sy, (unsigned) (cx & 0xFFFF), fy, j.clipw, j.cliph)
+                                  : j.s.row(sy)[sx];
+      apply<COMB>(dp + x, c, w);
     }
   }
+}
+
+// floor(x / n) for the block sums (x <= 25 * 255, n <= 25) by a multiply.
+struct Reciprocals
+{
+  uint64_t m[26];
+  Reciprocals()
+  {
+    m[0] = 0;
+    for (int n = 1; n <= 25; ++n) m[n] = ((1ull << 20) + (uint64_t) n - 1) / (uint64_t) n;
+  }
+  int div(int x, int n) const { return (int) (((uint64_t) x * m[n]) >> 20); }
+};
+const Reciprocals kRecip;
+
+// The mean of a 3 x 3 block wholly inside the image, four channels at once:
+// sums fit 16 bits, and floor(x / 9) = x * 7282 >> 16 for every x <= 2295.
+inline LICE_pixel mean3x3(const LICE_View& s, int sx, int sy)
+{
+  const __m128i zero = _mm_setzero_si128();
+  __m128i sum = zero;
+  for (int k = -1; k <= 1; ++k)
+  {
+    const LICE_pixel* p = s.row(sy + k) + sx - 1;
+    sum = _mm_add_epi16(sum, _mm_unpacklo_epi8(_mm_loadl_epi64((const __m128i*) p), zero));
+    sum = _mm_add_epi16(sum, _mm_unpacklo_epi8(_mm_cvtsi32_si128((int) p[2]), zero));
+  }
+  sum = _mm_add_epi16(sum, _mm_srli_si128(sum, 8));
+  const __m128i q = _mm_mulhi_epu16(sum, _mm_set1_epi16(7282));
+  return (LICE_pixel) _mm_cvtsi128_si32(_mm_packus_epi16(q, zero));
 }
 
 // Averages the 3 x 3 or 5 x 5 block around each sample, counting only the
@@ -101,21 +152,29 @@ void scaleBlitFilterDown(const ScaleJob& j, int w, int half)
       const int sx = whole(cx);
       const int bx0 = sx - half < 0 ? 0 : sx - half, bx1 = sx + half + 1 > j.clipw ? j.clipw : sx + half + 1;
       if (bx0 >= bx1 || by0 >= by1) continue;
-      int r = 0, g = 0, b = 0, a = 0;
-      for (int by = by0; by < by1; ++by)
-      {
-        const LICE_pixel* sp = j.s.row(by);
-        for (int bx = bx0; bx < bx1; ++bx)
-        {
-          const LICE_pixel p = sp[bx];
-          r += (int) LICE_GETR(p);
-          g += (int) LICE_GETG(p);
-          b += (int) LICE_GETB(p);
-          a += (int) LICE_GETA(p);
-        }
-      }
       const int n = (bx1 - bx0) * (by1 - by0);
-      COMB::doPix((LICE_pixel_chan*) (dp + x), r / n, g / n, b / n, a / n, w);
+      if (half == 1 && n == 9)
+      {
+        apply<COMB>(dp + x, mean3x3(j.s, sx, sy), w);
+        continue;
+      }
+      else
+      {
+        int r = 0, g = 0, b = 0, a = 0;
+        for (int by = by0; by < by1; ++by)
+        {
+          const LICE_pixel* sp = j.s.row(by);
+          for (int bx = bx0; bx < bx1; ++bx)
+          {
+            const LICE_pixel p = sp[bx];
+            r += (int) LICE_GETR(p);
+            g += (int) LICE_GETG(p);
+            b += (int) LICE_GETB(p);
+            a += (int) LICE_GETA(p);
+          }
+        }
+        COMB::doPix((LICE_pixel_chan*) (dp + x), kRecip.div(r, n), kRecip.div(g, n), kRecip.div(b, n), kRecip.div(a, n), w);
+      }
     }
   }
 }
@@ -220,9 +279,10 @@ void deltaBlit(const RotateJob& j, int w)
       const int64_t cx = rx + (int64_t) (x - j.dstx) * j.dxx, cy = ry + (int64_t) (x - j.dstx) * j.dxy;
       const int sx = whole(cx) - j.cl, sy = whole(cy) - j.ct;
       if (sx < 0 || sy < 0 || sx >= clipw || sy >= cliph) continue;
-      const Rgba c = FILTER ? bilinear(j.s, j.cl, j.ct, sx, sy, (unsigned) (cx & 0xFFFF), (unsigned) (cy & 0xFFFF), clipw, cliph)
-                            : unpack(j.s.row(j.ct + sy)[j.cl + sx]);
-      COMB::doPix((LICE_pixel_chan*) (dp + x), c.r, c.g, c.b, c.a, w);
+      const LICE_pixel c = FILTER ? bilinear(j.s, j.cl, j.ct, sx, sy, (unsigned) (cx & 0xFFFF), (unsigned) (cy & 0xFFFF),
+                                             clipw, cliph)
+                                  : j.s.row(j.ct + sy)[j.cl + sx];
+      apply<COMB>(dp + x, c, w);
     }
   }
 }
