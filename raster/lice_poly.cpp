@@ -61,9 +61,9 @@ void LICE_FillTrapezoid(LICE_IBitmap* dest, int x1a, int x1b, int y1, int x2a, i
   }
 
   const int rows = y2 - y1;
-  const int64_t dxa = limitSlope(((int64_t) (x2a - x1a) << 16) / rows);
-  const int64_t dxb = limitSlope(((int64_t) (x2b - x1b) << 16) / rows);
-  int64_t ax = ((int64_t) x1a << 16) + 0x8000, bx = ((int64_t) x1b << 16) + 0x8000;
+  const int64_t dxa = limitSlope((int64_t) (x2a - x1a) * 65536 / rows);
+  const int64_t dxb = limitSlope((int64_t) (x2b - x1b) * 65536 / rows);
+  int64_t ax = (int64_t) x1a * 65536 + 0x8000, bx = (int64_t) x1b * 65536 + 0x8000;
   int y = y1;
   if (y < 0)
   {
