@@ -1,15 +1,8 @@
-#include "DeviceContext.h"
-
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
-struct DeviceContext
-{
-  int width, height;
-  unsigned int* bits;
-};
+#include "DCInternal.h"
 
 DeviceContext* DC_CreateMemoryContext(int width, int height)
 {
@@ -19,8 +12,15 @@ DeviceContext* DC_CreateMemoryContext(int width, int height)
   void* bits = nullptr;
   if (posix_memalign(&bits, 64, (size_t) bytes) != 0) return nullptr;
   memset(bits, 0, (size_t) bytes);
-  DeviceContext* ctx = new (std::nothrow) DeviceContext{width, height, static_cast<unsigned int*>(bits)};
-  if (!ctx) free(bits);
+  DeviceContext* ctx = new (std::nothrow) DeviceContext;
+  if (!ctx)
+  {
+    free(bits);
+    return nullptr;
+  }
+  ctx->width = width;
+  ctx->height = height;
+  ctx->bits = static_cast<unsigned int*>(bits);
   return ctx;
 }
 
@@ -33,4 +33,29 @@ void DC_DeleteContext(DeviceContext* ctx)
   if (!ctx) return;
   free(ctx->bits);
   delete ctx;
+}
+
+DCFont* DC_SelectFont(DeviceContext* ctx, DCFont* font)
+{
+  if (!ctx) return nullptr;
+  DCFont* previous = ctx->font;
+  ctx->font = font;
+  return previous;
+}
+
+int DC_GetTextCellHeight(DeviceContext* ctx) { return ctx && ctx->font ? ctx->font->cellHeight : 0; }
+
+void DC_SetTextColor(DeviceContext* ctx, uint32_t rgb)
+{
+  if (ctx) ctx->textColor = rgb & 0xFFFFFF;
+}
+
+void DC_SetBkColor(DeviceContext* ctx, uint32_t rgb)
+{
+  if (ctx) ctx->bkColor = rgb & 0xFFFFFF;
+}
+
+void DC_SetBkMode(DeviceContext* ctx, int mode)
+{
+  if (ctx) ctx->bkMode = mode;
 }

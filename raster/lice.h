@@ -25,7 +25,7 @@ static inline unsigned LICE_GETR(LICE_pixel p) { return (p >> 8) & 0xFF; }
 static inline unsigned LICE_GETG(LICE_pixel p) { return (p >> 16) & 0xFF; }
 static inline unsigned LICE_GETB(LICE_pixel p) { return p >> 24; }
 
-struct DeviceContext;
+#include "DeviceContext.h"
 
 // Mode word.
 #define LICE_BLIT_MODE_MASK 0xFF
@@ -51,11 +51,6 @@ enum
   kBlitChannelCopy = LICE_BLIT_MODE_CHANCOPY,
   kBlitFilterBilinear = LICE_BLIT_FILTER_BILINEAR,
   kBlitUseSourceAlpha = LICE_BLIT_USE_ALPHA
-};
-
-struct RECT
-{
-  int left, top, right, bottom;
 };
 
 class LICE_IBitmap

@@ -1,0 +1,225 @@
+// LICE_CachedFont: the glyph cache, measuring against drawing on both the
+// cached and the native path, line handling, UTF-8, alpha, effects and the
+// ownership of the font handle.
+#include <string>
+
+#include "TextTestUtil.h"
+#include "lice_text.h"
+
+namespace
+{
+DCFont* makeFont(int height, bool italic = false, int quality = 4)
+{
+  return DC_CreateFont(height, 0, 0, 0, 400, italic, false, false, quality, "Tahoma");
+}
+
+struct Fixture : ::testing::Test
+{
+  void SetUp() override { UseBundledFonts(); }
+};
+using CachedFont = Fixture;
+
+RECT measure(LICE_CachedFont& f, const char* text, unsigned flags = 0)
+{
+  RECT r = {0, 0, 0, 0};
+  f.DrawText(nullptr, text, -1, &r, flags | DT_CALCRECT);
+  return r;
+}
+}  // namespace
+
+TEST_F(CachedFont, EachCharacterIsRasterisedOncePerFont)
+{
+  LICE_CachedFont f;
+  f.SetFromHFont(makeFont(13), LICE_FONT_FLAG_OWNS_HFONT);
+  LICE_MemBitmap bm(200, 40);
+  RECT r = {0, 0, 200, 40};
+  const long before = DC_DrawTextCount();
+  f.DrawText(&bm, "hello", -1, &r, 0);
+  const long firstPass = DC_DrawTextCount() - before;
+  EXPECT_EQ(firstPass, 2 * 4);  // h, e, l, o: one measure and one draw each
+  f.DrawText(&bm, "hello hello", -1, &r, 0);
+  EXPECT_EQ(DC_DrawTextCount() - before, firstPass + 2);  // only the space is new
+
+  LICE_CachedFont other;
+  other.SetFromHFont(makeFont(13), LICE_FONT_FLAG_OWNS_HFONT | LICE_FONT_FLAG_PRECALCALL);
+  const long afterPrecalc = DC_DrawTextCount();
+  other.DrawText(&bm, "Anything ASCII ~", -1, &r, 0);
+  EXPECT_EQ(DC_DrawTextCount(), afterPrecalc);
+}
+
+TEST_F(CachedFont, MeasuredExtentHoldsEveryDrawnPixelBothPaths)
+{
+  const char* texts[] = {"-10.00 dB", "50 | 50", "Wj,gq()", "two\nlines", "x\ry"};
+  const unsigned flagSets[] = {0, DT_CENTER, DT_RIGHT, DT_VCENTER, DT_BOTTOM, DT_CENTER | DT_VCENTER, DT_SINGLELINE};
+  for (int native = 0; native < 2; ++native)
+    for (const char* text : texts)
+      for (unsigned flags : flagSets)
+      {
+        LICE_CachedFont f;
+        f.SetFromHFont(makeFont(13), LICE_FONT_FLAG_OWNS_HFONT | (native ? LICE_FONT_FLAG_FORCE_NATIVE : 0));
+        f.SetTextColor(LICE_RGBA(255, 255, 255, 255));
+        for (int sys = 0; sys < 2; ++sys)
+        {
+          std::unique_ptr<LICE_IBitmap> bm(sys ? (LICE_IBitmap*) new LICE_SysBitmap(200, 60)
+                                               : (LICE_IBitmap*) new LICE_MemBitmap(200, 60));
+          LICE_Clear(bm.get(), 0);
+          const RECT box = {10, 5, 190, 55};
+          const RECT m = measure(f, text, flags);
+          RECT r = box;
+          f.DrawText(bm.get(), text, -1, &r, flags);
+          RECT placed = {box.left, box.top, 0, 0};
+          if (flags & DT_CENTER) placed.left = box.left + (box.right - box.left - m.right) / 2;
+          if (flags & DT_RIGHT) placed.left = box.right - m.right;
+          if (flags & DT_VCENTER) placed.top = box.top + (box.bottom - box.top - m.bottom) / 2;
+          if (flags & DT_BOTTOM) placed.top = box.bottom - m.bottom;
+          placed.right = placed.left + m.right;
+          placed.bottom = placed.top + m.bottom;
+          const RECT ink = InkBox(bm.get(), 0);
+          EXPECT_GT(ink.right, ink.left) << text;
+          EXPECT_TRUE(Inside(ink, placed)) << text << " flags " << flags << " native " << native << " sys " << sys;
+        }
+      }
+}
+
+TEST_F(CachedFont, ExtentCoversGlyphsWiderThanTheirAdvance)
+{
+  LICE_CachedFont f;
+  f.SetFromHFont(makeFont(20, true), LICE_FONT_FLAG_OWNS_HFONT);
+  const RECT m = measure(f, "f");
+  LICE_CachedFont::charEnt* e = f.findChar('f');
+  ASSERT_NE(e, nullptr);
+  EXPECT_GE(m.right, e->width);
+  EXPECT_GE(e->width, e->advance);
+}
+
+TEST_F(CachedFont, LineFeedsCarriageReturnsAndUtf8)
+{
+  LICE_CachedFont f;
+  f.SetFromHFont(makeFont(13), LICE_FONT_FLAG_OWNS_HFONT);
+  const int lh = f.GetLineHeight();
+  EXPECT_GE(measure(f, "a\nb").bottom, lh + 1);
+  EXPECT_EQ(measure(f, "a\nb", DT_SINGLELINE).right, measure(f, "a b").right);
+  EXPECT_EQ(measure(f, "a\rb").right, measure(f, "ab").right);
+  // A four-byte character is a space; the byte 0xFF is character 255.
+  EXPECT_EQ(measure(f, "a\xF0\x9F\x98\x80" "b").right, measure(f, "a b").right);
+  unsigned short c = 0;
+  EXPECT_EQ(utf8char("\xFF", &c), 1);
+  EXPECT_EQ(c, 255);
+  EXPECT_EQ(utf8char("\xC3\xA9", &c), 2);
+  EXPECT_EQ(c, 0xE9);
+  EXPECT_EQ(utf8char("\xE2\x82\xAC", &c), 3);
+  EXPECT_EQ(c, 0x20AC);
+  EXPECT_EQ(utf8char("\xF0\x9F\x98\x80", &c), 4);
+  EXPECT_EQ(c, ' ');
+  EXPECT_EQ(utf8char("\xC3", &c), 1);  // no continuation byte
+  EXPECT_EQ(c, 0xC3);
+  measure(f, "\xFF");
+  EXPECT_NE(f.findChar(255), nullptr);
+}
+
+TEST_F(CachedFont, AlphaZeroFromTheColourDrawsNothing)
+{
+  LICE_CachedFont f;
+  f.SetFromHFont(makeFont(13), LICE_FONT_FLAG_OWNS_HFONT);
+  f.SetTextColor(LICE_RGBA(255, 255, 255, 0));
+  LICE_MemBitmap bm(100, 30);
+  LICE_Clear(&bm, 0);
+  RECT r = {0, 0, 100, 30};
+  EXPECT_EQ(f.DrawText(&bm, "visible?", -1, &r, LICE_DT_USEFGALPHA), 0);
+  EXPECT_EQ(InkBox(&bm, 0).right, 0);
+  f.DrawText(&bm, "visible", -1, &r, 0);
+  EXPECT_GT(InkBox(&bm, 0).right, 0);
+}
+
+TEST_F(CachedFont, PrecalcFontsSkipOtherCharacters)
+{
+  LICE_CachedFont f;
+  f.SetFromHFont(makeFont(13), LICE_FONT_FLAG_OWNS_HFONT | LICE_FONT_FLAG_PRECALCALL);
+  EXPECT_EQ(measure(f, "a\xC3\xA9").right, measure(f, "a").right);
+  EXPECT_EQ(f.findChar(0xE9), nullptr);
+  EXPECT_GT(f.findChar('a')->base_offset, 0);
+}
+
+TEST_F(CachedFont, OwnedHandlesAreDeletedExactlyOnce)
+{
+  const long live = DC_LiveFontCount();
+  {
+    LICE_CachedFont f;
+    DCFont* a = makeFont(13);
+    DCFont* b = makeFont(14);
+    EXPECT_EQ(DC_LiveFontCount(), live + 2);
+    f.SetFromHFont(a, LICE_FONT_FLAG_OWNS_HFONT);
+    f.SetFromHFont(a, LICE_FONT_FLAG_OWNS_HFONT);  // the same handle: nothing deleted
+    EXPECT_EQ(DC_LiveFontCount(), live + 2);
+    f.SetFromHFont(b, LICE_FONT_FLAG_OWNS_HFONT);  // replaced: a deleted
+    EXPECT_EQ(DC_LiveFontCount(), live + 1);
+  }
+  EXPECT_EQ(DC_LiveFontCount(), live);  // b went with the font
+
+  DCFont* kept = makeFont(13);
+  {
+    LICE_CachedFont f;
+    f.SetFromHFont(kept, 0);  // not owned
+  }
+  EXPECT_EQ(DC_LiveFontCount(), live + 1);
+  DC_DeleteFont(kept);
+}
+
+TEST_F(CachedFont, OpaqueBackgroundFillsEachGlyphRectFirst)
+{
+  LICE_CachedFont f;
+  f.SetFromHFont(makeFont(13), LICE_FONT_FLAG_OWNS_HFONT);
+  f.SetBkMode(1);
+  f.SetBkColor(LICE_RGBA(0, 0, 200, 255));
+  f.SetTextColor(LICE_RGBA(255, 255, 255, 255));
+  LICE_MemBitmap bm(100, 30);
+  LICE_Clear(&bm, 0);
+  RECT r = {5, 5, 100, 30};
+  f.DrawText(&bm, "i", -1, &r, 0);
+  LICE_CachedFont::charEnt* e = f.findChar('i');
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(InkBox(&bm, 0).right, 5 + e->width);
+  EXPECT_EQ(LICE_GetPixel(&bm, 5, 5), LICE_RGBA(0, 0, 200, 255));
+}
+
+TEST_F(CachedFont, MonoAndEffectFontsUseTheirColours)
+{
+  for (int flags : {LICE_FONT_FLAG_FX_MONO, LICE_FONT_FLAG_FX_SHADOW, LICE_FONT_FLAG_FX_OUTLINE})
+  {
+    LICE_CachedFont f;
+    f.SetFromHFont(makeFont(16), LICE_FONT_FLAG_OWNS_HFONT | flags);
+    f.SetTextColor(LICE_RGBA(255, 0, 0, 255));
+    f.SetEffectColor(LICE_RGBA(0, 255, 0, 255));
+    LICE_MemBitmap bm(80, 30);
+    LICE_Clear(&bm, 0);
+    RECT r = {0, 0, 80, 30};
+    f.DrawText(&bm, "Ho", -1, &r, 0);
+    bool sawText = false, sawEffect = false;
+    for (int y = 0; y < 30; ++y)
+      for (int x = 0; x < 80; ++x)
+      {
+        const LICE_pixel p = LICE_GetPixel(&bm, x, y);
+        ASSERT_TRUE(p == 0 || p == LICE_RGBA(255, 0, 0, 255) || p == LICE_RGBA(0, 255, 0, 255)) << std::hex << p;
+        sawText |= p == LICE_RGBA(255, 0, 0, 255);
+        sawEffect |= p == LICE_RGBA(0, 255, 0, 255);
+      }
+    EXPECT_TRUE(sawText);
+    EXPECT_EQ(sawEffect, flags != LICE_FONT_FLAG_FX_MONO);
+  }
+}
+
+TEST_F(CachedFont, VerticalFontsExchangeWidthAndHeight)
+{
+  LICE_CachedFont h, v;
+  h.SetFromHFont(makeFont(13), LICE_FONT_FLAG_OWNS_HFONT);
+  v.SetFromHFont(makeFont(13), LICE_FONT_FLAG_OWNS_HFONT | LICE_FONT_FLAG_VERTICAL);
+  const RECT mh = measure(h, "Vertical"), mv = measure(v, "Vertical");
+  EXPECT_EQ(mv.right, mh.bottom);
+  EXPECT_EQ(mv.bottom, mh.right);
+  LICE_MemBitmap bm(40, 120);
+  LICE_Clear(&bm, 0);
+  v.SetTextColor(LICE_RGBA(255, 255, 255, 255));
+  RECT r = {5, 5, 40, 120};
+  v.DrawText(&bm, "Vertical", -1, &r, 0);
+  EXPECT_TRUE(Inside(InkBox(&bm, 0), RECT{5, 5, 5 + mv.right, 5 + mv.bottom}));
+}
