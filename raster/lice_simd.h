@@ -5,6 +5,8 @@
 
 #include <emmintrin.h>
 
+#include <cstring>
+
 #include "lice_combine.h"
 
 // Add at weight w (0..256): d = min(255, d + (s * w >> 8)) on all four
@@ -85,5 +87,45 @@ static inline void LICE_SourceAlphaRowSSE2(LICE_pixel* dest, const LICE_pixel* s
     const LICE_pixel p = src[x];
     _LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp::doPix(
         (LICE_pixel_chan*) (dest + x), (int) LICE_GETR(p), (int) LICE_GETG(p), (int) LICE_GETB(p), (int) LICE_GETA(p), 256);
+  }
+}
+
+// Copy of one colour at weight v + 1 for each coverage byte v (v = 0 keeps
+// the pixel): every channel becomes c + (d - c) * (255 - v) / 256.
+static inline void LICE_CoverageCopyRowSSE2(LICE_pixel* dest, const unsigned char* cov, int n, LICE_pixel color)
+{
+  const __m128i zero = _mm_setzero_si128(), all255 = _mm_set1_epi32(255);
+  const __m128i s = _mm_set1_epi32((int) color);
+  const __m128i slo = _mm_unpacklo_epi8(s, zero);
+  int x = 0;
+  for (; x + 4 <= n; x += 4)
+  {
+    int four;
+    memcpy(&four, cov + x, 4);
+    if (!four) continue;
+    const __m128i v = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(four), zero), zero);
+    const __m128i d = _mm_loadu_si128((const __m128i*) (dest + x));
+    const __m128i k = _mm_sub_epi32(all255, v);
+    const __m128i k2 = _mm_or_si128(k, _mm_slli_epi32(k, 16));
+    const __m128i klo = _mm_unpacklo_epi32(k2, k2), khi = _mm_unpackhi_epi32(k2, k2);
+    const __m128i difflo = _mm_sub_epi16(_mm_unpacklo_epi8(d, zero), slo);
+    const __m128i diffhi = _mm_sub_epi16(_mm_unpackhi_epi8(d, zero), slo);
+    const __m128i plo_l = _mm_mullo_epi16(difflo, klo), plo_h = _mm_mulhi_epi16(difflo, klo);
+    const __m128i phi_l = _mm_mullo_epi16(diffhi, khi), phi_h = _mm_mulhi_epi16(diffhi, khi);
+    const __m128i q0 = LICE_DivTrunc256(_mm_unpacklo_epi16(plo_l, plo_h));
+    const __m128i q1 = LICE_DivTrunc256(_mm_unpackhi_epi16(plo_l, plo_h));
+    const __m128i q2 = LICE_DivTrunc256(_mm_unpacklo_epi16(phi_l, phi_h));
+    const __m128i q3 = LICE_DivTrunc256(_mm_unpackhi_epi16(phi_l, phi_h));
+    const __m128i mixed = _mm_packus_epi16(_mm_add_epi16(_mm_packs_epi32(q0, q1), slo),
+                                           _mm_add_epi16(_mm_packs_epi32(q2, q3), slo));
+    const __m128i keep = _mm_cmpeq_epi32(v, zero);
+    _mm_storeu_si128((__m128i*) (dest + x), _mm_or_si128(_mm_and_si128(keep, d), _mm_andnot_si128(keep, mixed)));
+  }
+  for (; x < n; ++x)
+  {
+    const int v = cov[x];
+    if (!v) continue;
+    _LICE_CombinePixelsCopyNoClamp::doPix((LICE_pixel_chan*) (dest + x), (int) LICE_GETR(color), (int) LICE_GETG(color),
+                                          (int) LICE_GETB(color), (int) LICE_GETA(color), v + 1);
   }
 }

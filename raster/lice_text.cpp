@@ -3,9 +3,11 @@
 #include "lice_text.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "lice_dispatch.h"
+#include "lice_simd.h"
 
 namespace
 {
@@ -335,6 +337,15 @@ bool LICE_CachedFont::DrawGlyph(LICE_IBitmap* bm, unsigned short c, int x, int y
     });
   }
   if (W <= 0) return true;
+  if (W == 256 && (m_comb & LICE_BLIT_MODE_MASK) == LICE_BLIT_MODE_COPY)
+  {
+    // The common case: the copy combiner at weight v + 1, four pixels at once.
+    const LICE_pixel color = LICE_RGBA((unsigned) fr, (unsigned) fgG, (unsigned) fb, 255);
+    for (int py = r.top; py < r.bottom; ++py)
+      LICE_CoverageCopyRowSSE2(v.row(py) + r.left, pix + (size_t) (py - y) * e->width + (r.left - x), r.right - r.left,
+                               color);
+    return true;
+  }
   LICE_WithFillCombiner(m_comb, 256, [&](auto tag) {
     typedef typename decltype(tag)::type COMB;
     for (int py = r.top; py < r.bottom; ++py)
