@@ -174,20 +174,7 @@ void LICE_FillRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel co
   if (!dest) return;
   if (mode & LICE_BLIT_USE_ALPHA) alpha *= LICE_GETA(color) / 255.0f;
   LICE_View d(dest);
-  if (!d.valid()) return;
-  if (x < 0)
-  {
-    w += x;
-    x = 0;
-  }
-  if (y < 0)
-  {
-    h += y;
-    y = 0;
-  }
-  if (w > d.w - x) w = d.w - x;
-  if (h > d.h - y) h = d.h - y;
-  if (w < 1 || h < 1 || alpha == 0.0f) return;
+  if (!d.valid() || !LICE_ClipToView(d, x, y, w, h) || alpha == 0.0f) return;
 
   const int wt = (int) (alpha * 256.0f);
   LICE_pixel* p = d.row(y) + x;
@@ -227,19 +214,7 @@ void LICE_FillRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel co
 void LICE_ClearRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel mask, LICE_pixel orbits)
 {
   LICE_View d(dest);
-  if (!d.valid()) return;
-  if (x < 0)
-  {
-    w += x;
-    x = 0;
-  }
-  if (y < 0)
-  {
-    h += y;
-    y = 0;
-  }
-  if (w > d.w - x) w = d.w - x;
-  if (h > d.h - y) h = d.h - y;
+  if (!d.valid() || !LICE_ClipToView(d, x, y, w, h)) return;
   for (int row = 0; row < h; ++row)
   {
     LICE_pixel* p = d.row(y + row) + x;

@@ -76,16 +76,13 @@ void plotOctants(int cx, int cy, int x, int y, Plot&& plot)
   }
 }
 
-// Row extents of an aliased filled circle, each row once: halfWidth[j] is
-// the half-width of rows cy - j and cy + j.
-void midpointRows(int R, std::vector<int>& halfWidth)
+// The midpoint walk of one octant of an aliased circle of radius R: from
+// the axis point (0, R), each column x while x is below y, the row moving
+// in by one where the decision term says so.
+template <class Visit>
+void midpointOctant(int R, Visit&& visit)
 {
-  halfWidth.assign((size_t) R + 1, -1);
-  auto note = [&](int x, int y) {
-    if (halfWidth[(size_t) y] < x) halfWidth[(size_t) y] = x;
-    if (halfWidth[(size_t) x] < y) halfWidth[(size_t) x] = y;
-  };
-  note(0, R);
+  visit(0, R);
   int y = R, d = -R;
   for (int x = 1; x < y; ++x)
   {
@@ -98,8 +95,20 @@ void midpointRows(int R, std::vector<int>& halfWidth)
     {
       d += 2 * x + 1;
     }
-    note(x, y);
+    visit(x, y);
   }
+}
+
+// Row extents of an aliased filled circle, each row once: halfWidth[j] is
+// the half-width of rows cy - j and cy + j.
+void midpointRows(int R, std::vector<int>& halfWidth)
+{
+  halfWidth.assign((size_t) R + 1, -1);
+  auto note = [&](int x, int y) {
+    if (halfWidth[(size_t) y] < x) halfWidth[(size_t) y] = x;
+    if (halfWidth[(size_t) x] < y) halfWidth[(size_t) x] = y;
+  };
+  midpointOctant(R, note);
 }
 
 void drawCircle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel color, float alpha, int mode, bool aa,
@@ -147,21 +156,7 @@ void drawCircle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel colo
       return;
     }
     auto plot = [&](int x, int y) { put(x, y, w); };
-    plotOctants(icx, icy, 0, R, plot);
-    int y = R, d = -R;
-    for (int x = 1; x < y; ++x)
-    {
-      if (d >= 0)
-      {
-        d += 2 * (x + 1 - y) + 1;
-        --y;
-      }
-      else
-      {
-        d += 2 * x + 1;
-      }
-      plotOctants(icx, icy, x, y, plot);
-    }
+    midpointOctant(R, [&](int x, int y) { plotOctants(icx, icy, x, y, plot); });
     return;
   }
 

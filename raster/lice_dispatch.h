@@ -105,3 +105,21 @@ struct LICE_View
   LICE_pixel* row(int y) const { return bits + (flipped ? (long) (h - 1 - y) : (long) y) * span; }
   long step() const { return flipped ? -span : span; }
 };
+
+// Clips the rectangle (x, y, w, h) to the view; false when nothing is left.
+inline bool LICE_ClipToView(const LICE_View& v, int& x, int& y, int& w, int& h)
+{
+  if (x < 0)
+  {
+    w += x;
+    x = 0;
+  }
+  if (y < 0)
+  {
+    h += y;
+    y = 0;
+  }
+  if (w > v.w - x) w = v.w - x;
+  if (h > v.h - y) h = v.h - y;
+  return w > 0 && h > 0;
+}

@@ -67,6 +67,17 @@ inline LICE_pixel bilinear(const LICE_View& s, int ox, int oy, int sx, int sy, u
   return (LICE_pixel) (lowAG | lowAG >> 16) | (LICE_pixel) (lowRB | lowRB >> 16) << 8;
 }
 
+// A negative destination size mirrors: the size turns positive, the
+// destination start moves back by it, and the source runs the other way.
+inline void mirror(int& dst, int& dstSize, float& src, float& srcSize)
+{
+  if (dstSize >= 0) return;
+  dstSize = -dstSize;
+  dst -= dstSize;
+  src += srcSize;
+  srcSize = -srcSize;
+}
+
 // Positions are 16.16 fixed point held in 64 bits, so no image size can
 // overflow them; floor of a negative position is an arithmetic shift.
 inline int whole(int64_t fixed) { return (int) (fixed >> 16); }
@@ -198,20 +209,8 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
   ScaleJob j{LICE_View(dest), LICE_View(src), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   if (!j.d.valid() || !j.s.valid()) return;
 
-  if (dstw < 0)
-  {
-    dstw = -dstw;
-    dstx -= dstw;
-    srcx += srcw;
-    srcw = -srcw;
-  }
-  if (dsth < 0)
-  {
-    dsth = -dsth;
-    dsty -= dsth;
-    srcy += srch;
-    srch = -srch;
-  }
+  mirror(dstx, dstw, srcx, srcw);
+  mirror(dsty, dsth, srcy, srch);
   const double xstep = (double) srcw / dstw, ystep = (double) srch / dsth;
   j.idx = (int64_t) (xstep * 65536.0);
   j.idy = (int64_t) (ystep * 65536.0);
@@ -312,20 +311,8 @@ void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty,
   }
   if (j.cl >= j.cr || j.ct >= j.cb) return;
 
-  if (dstw < 0)
-  {
-    dstw = -dstw;
-    dstx -= dstw;
-    srcx += srcw;
-    srcw = -srcw;
-  }
-  if (dsth < 0)
-  {
-    dsth = -dsth;
-    dsty -= dsth;
-    srcy += srch;
-    srch = -srch;
-  }
+  mirror(dstx, dstw, srcx, srcw);
+  mirror(dsty, dsth, srcy, srch);
 
   const double c = std::cos(angle), s = std::sin(angle), W = dstw, H = dsth;
   const double x0 = srcx - ((H * s * srcw / W + c * srcw - srcw) * 0.5 - rotxcent);

@@ -3,6 +3,7 @@
 #include "lice_text.h"
 
 #include <algorithm>
+#include <utility>
 #include <cstdint>
 #include <cstring>
 
@@ -112,33 +113,13 @@ LICE_CachedFont::~LICE_CachedFont()
   }
 }
 
-LICE_pixel LICE_CachedFont::SetTextColor(LICE_pixel color)
-{
-  LICE_pixel old = m_fg;
-  m_fg = color;
-  return old;
-}
+LICE_pixel LICE_CachedFont::SetTextColor(LICE_pixel color) { return std::exchange(m_fg, color); }
 
-LICE_pixel LICE_CachedFont::SetBkColor(LICE_pixel color)
-{
-  LICE_pixel old = m_bg;
-  m_bg = color;
-  return old;
-}
+LICE_pixel LICE_CachedFont::SetBkColor(LICE_pixel color) { return std::exchange(m_bg, color); }
 
-LICE_pixel LICE_CachedFont::SetEffectColor(LICE_pixel color)
-{
-  LICE_pixel old = m_effectcol;
-  m_effectcol = color;
-  return old;
-}
+LICE_pixel LICE_CachedFont::SetEffectColor(LICE_pixel color) { return std::exchange(m_effectcol, color); }
 
-int LICE_CachedFont::SetBkMode(int mode)
-{
-  int old = m_bgmode;
-  m_bgmode = mode;
-  return old;
-}
+int LICE_CachedFont::SetBkMode(int mode) { return std::exchange(m_bgmode, mode); }
 
 void LICE_CachedFont::SetFromHFont(DCFont* font, int flags)
 {

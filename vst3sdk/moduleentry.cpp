@@ -27,17 +27,17 @@ extern "C" {
 SMTG_EXPORT_SYMBOL bool ModuleEntry(void*)
 {
   std::lock_guard<std::mutex> lock(gEntryMutex);
-  if (++gEntryCount > 1) return true;
-  recordModulePath();
+  // The first entry finds the module's own file.
+  if (++gEntryCount == 1) recordModulePath();
   return InitModule();
 }
 
 SMTG_EXPORT_SYMBOL bool ModuleExit()
 {
   std::lock_guard<std::mutex> lock(gEntryMutex);
-  if (gEntryCount <= 0) return false;
-  if (gEntryCount == 1 && !DeinitModule()) return false;
-  --gEntryCount;
+  if (!DeinitModule()) return false;
+  // An exit without an entry counts nothing.
+  if (gEntryCount > 0) --gEntryCount;
   return true;
 }
 

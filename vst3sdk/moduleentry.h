@@ -1,6 +1,7 @@
 // The Linux module entry and exit of a VST 3 module. The plug-in supplies
-// InitModule and DeinitModule; the entry counts its calls, remembers the
-// module's own file, and calls the hooks on the first entry and last exit.
+// InitModule and DeinitModule. Each entry counts itself, the first one
+// remembers the module's own file, and each returns InitModule's result;
+// each exit calls DeinitModule first and, when that succeeds, counts down.
 #pragma once
 
 bool InitModule();

@@ -69,13 +69,7 @@ TEST_F(CachedFont, MeasuredExtentHoldsEveryDrawnPixelBothPaths)
           const RECT m = measure(f, text, flags);
           RECT r = box;
           f.DrawText(bm.get(), text, -1, &r, flags);
-          RECT placed = {box.left, box.top, 0, 0};
-          if (flags & DT_CENTER) placed.left = box.left + (box.right - box.left - m.right) / 2;
-          if (flags & DT_RIGHT) placed.left = box.right - m.right;
-          if (flags & DT_VCENTER) placed.top = box.top + (box.bottom - box.top - m.bottom) / 2;
-          if (flags & DT_BOTTOM) placed.top = box.bottom - m.bottom;
-          placed.right = placed.left + m.right;
-          placed.bottom = placed.top + m.bottom;
+          const RECT placed = PlacedExtent(box, m.right, m.bottom, flags);
           const RECT ink = InkBox(bm.get(), 0);
           EXPECT_GT(ink.right, ink.left) << text;
           EXPECT_TRUE(Inside(ink, placed)) << text << " flags " << flags << " native " << native << " sys " << sys;

@@ -96,14 +96,7 @@ TEST(DCText, DrawnPixelsStayInsideTheMeasuredPlacedExtent)
           EXPECT_EQ(h, m.bottom);
           RECT r = box;
           EXPECT_EQ(DC_DrawText(c.dc(), text, -1, &r, flags), h);
-          // Where the flags put the measured extent.
-          RECT placed = {box.left, box.top, box.left + m.right, box.top + m.bottom};
-          if (flags & DT_CENTER) placed.left = box.left + (box.right - box.left - m.right) / 2;
-          if (flags & DT_RIGHT) placed.left = box.right - m.right;
-          if (flags & DT_VCENTER) placed.top = box.top + (box.bottom - box.top - m.bottom) / 2;
-          if (flags & DT_BOTTOM) placed.top = box.bottom - m.bottom;
-          placed.right = placed.left + m.right;
-          placed.bottom = placed.top + m.bottom;
+          const RECT placed = PlacedExtent(box, m.right, m.bottom, flags);
           const RECT ink = InkBox(&c.bm, 0);
           EXPECT_TRUE(Inside(ink, placed)) << text << " flags " << flags << " ink " << ink.left << "," << ink.top
                                            << "-" << ink.right << "," << ink.bottom;

@@ -31,3 +31,16 @@ inline bool Inside(const RECT& inner, const RECT& outer)
   return inner.left == inner.right ||
          (inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right && inner.bottom <= outer.bottom);
 }
+
+// Where the draw flags put a measured extent (width w, height h) in box.
+inline RECT PlacedExtent(const RECT& box, int w, int h, unsigned flags)
+{
+  RECT placed = {box.left, box.top, 0, 0};
+  if (flags & DT_CENTER) placed.left = box.left + (box.right - box.left - w) / 2;
+  if (flags & DT_RIGHT) placed.left = box.right - w;
+  if (flags & DT_VCENTER) placed.top = box.top + (box.bottom - box.top - h) / 2;
+  if (flags & DT_BOTTOM) placed.top = box.bottom - h;
+  placed.right = placed.left + w;
+  placed.bottom = placed.top + h;
+  return placed;
+}
