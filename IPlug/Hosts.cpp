@@ -1,17 +1,16 @@
 #include "Hosts.h"
 
+#include <cctype>
 #include <cstring>
 
-#include "Log.h"
 
 EHost LookUpHost(const char* inHost)
 {
+  // Lowered into a fixed buffer; longer names are cut, never overflow it.
   char host[264];
   size_t n = inHost ? strnlen(inHost, sizeof(host) - 1) : 0;
-  char cut[264];
-  if (n) memcpy(cut, inHost, n);
-  cut[n] = 0;
-  ToLower(host, cut);
+  for (size_t i = 0; i < n; ++i) host[i] = (char) tolower((unsigned char) inHost[i]);
+  host[n] = 0;
 
   static const struct { const char* key; EHost host; } kKeys[] = {
     {"cubase", kHostCubase},         {"reaper", kHostReaper},         {"nuendo", kHostNuendo},
