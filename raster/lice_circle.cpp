@@ -160,40 +160,38 @@ void drawCircle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel colo
     return;
   }
 
+  // Column samples of the flat octant, mirrored into all eight: at column
+  // i the circle's exact height h has its fraction f covering the pixel
+  // just outside; the pixel at the integer part is inside by 1 - f.
+  const double rr = (double) r * r;
+  auto height = [&](int i) { return i ? std::sqrt(rr - (double) i * i) : (double) r; };
+  auto edge = [&](bool inner) {
+    for (int i = 0;; ++i)
+    {
+      const double h = height(i);
+      if (!(h >= 0.0)) break;
+      const int ih = (int) h;
+      if (i > ih + 1) break;
+      const double f = h - ih;
+      if (inner && i <= ih) plotOctants(icx, icy, i, ih, [&](int x, int y) { put(x, y, (int) ((1.0 - f) * w)); });
+      if (!inner) plotOctants(icx, icy, i, ih + 1, [&](int x, int y) { put(x, y, (int) (f * w)); });
+    }
+  };
   if (filled)
   {
-    // Row by row: the span up to the exact edge at full weight, the pixel
-    // just outside at the fraction of it that the circle covers.
-    const double rr = (double) r * r;
+    // Inside is |x| <= floor(sqrt(r^2 - y^2)) on every row, at full
+    // weight; the outline's outer pixels, never inside, carry the edge.
     for (int j = 0; j <= (int) r; ++j)
     {
-      const double h = j ? std::sqrt(rr - (double) j * j) : (double) r;
-      const int ih = (int) h;
-      const int edge = (int) ((h - ih) * w);
-      for (int s = 0; s < (j ? 2 : 1); ++s)
-      {
-        const int y = s ? icy + j : icy - j;
-        rowSpan(icx - ih, icx + ih, y);
-        put(icx - ih - 1, y, edge);
-        put(icx + ih + 1, y, edge);
-      }
+      const int ih = (int) height(j);
+      rowSpan(icx - ih, icx + ih, icy - j);
+      if (j) rowSpan(icx - ih, icx + ih, icy + j);
     }
+    edge(false);
     return;
   }
-
-  // Outline: column samples of the flat octant, mirrored.
-  const double rr = (double) r * r;
-  for (int i = 0;; ++i)
-  {
-    const double h = i ? std::sqrt(rr - (double) i * i) : (double) r;
-    if (!(h >= 0.0)) break;
-    const int ih = (int) h;
-    if (i > ih + 1) break;
-    const double f = h - ih;
-    const int inner = (int) ((1.0 - f) * w), outer = (int) (f * w);
-    if (i <= ih) plotOctants(icx, icy, i, ih, [&](int x, int y) { put(x, y, inner); });
-    plotOctants(icx, icy, i, ih + 1, [&](int x, int y) { put(x, y, outer); });
-  }
+  edge(true);
+  edge(false);
 }
 }  // namespace
 

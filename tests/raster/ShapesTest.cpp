@@ -126,17 +126,18 @@ TEST(Circles, FilledCircleBlendsEveryPixelOnce)
 TEST(Circles, OutlineIsSymmetricAndNeverBlendsTwice)
 {
   for (bool aa : {false, true})
-  {
-    Canvas c(50, 50);
-    LICE_Circle(&c.bm, 25.0f, 25.0f, 15.0f, LICE_RGBA(200, 200, 200, 200), 0.5f, 0, aa);
-    for (int y = 0; y < 50; ++y)
-      for (int x = 0; x < 50; ++x)
-      {
-        ASSERT_LE(LICE_GETR(c.at(x, y)), 100u) << x << "," << y;
-        ASSERT_EQ(c.at(x, y), c.at(50 - x, y)) << x << "," << y;
-        ASSERT_EQ(c.at(x, y), c.at(y, x)) << x << "," << y;
-      }
-  }
+    for (float r : {5.0f, 7.5f, 11.3f, 15.0f, 19.9f, 23.0f})
+    {
+      Canvas c(50, 50);
+      LICE_Circle(&c.bm, 25.0f, 25.0f, r, LICE_RGBA(200, 200, 200, 200), 0.5f, 0, aa);
+      for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 50; ++x)
+        {
+          ASSERT_LE(LICE_GETR(c.at(x, y)), 100u) << x << "," << y << " r " << r;
+          ASSERT_EQ(c.at(x, y), c.at(50 - x, y)) << x << "," << y << " r " << r;
+          ASSERT_EQ(c.at(x, y), c.at(y, x)) << x << "," << y << " r " << r;
+        }
+    }
 }
 
 TEST(Arcs, QuarterFromZeroToHalfPiIsTheUpperRight)
