@@ -275,6 +275,10 @@ void IPlugBase::SetInputChannelConnections(int idx, int n, bool connected)
   for (int i = idx < 0 ? 0 : idx; i < iEnd; ++i)
   {
     InChannel* pIn = mInChannels.Get(i);
+    // A channel that was just disconnected still holds the last samples
+    // converted into its scratch buffer; it must read silence instead.
+    if (!connected && pIn->mConnected)
+      if (double* p = pIn->mScratchBuf.Get()) memset(p, 0, (size_t) pIn->mScratchBuf.GetSize() * sizeof(double));
     pIn->mConnected = connected;
     if (!connected) *(pIn->mSrc) = pIn->mScratchBuf.Get();
   }

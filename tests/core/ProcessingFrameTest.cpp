@@ -153,3 +153,26 @@ TEST(ProcessingFrame, ZeroScratchBuffersSilencesDisconnectedInputs)
   plug.ProcessBuffers(0.0f, 2);
   EXPECT_EQ(o1, (std::vector<float>{0, 0}));
 }
+
+TEST(ProcessingFrame, AChannelDisconnectedAfterA32BitBlockReadsSilence)
+{
+  Doubler plug(0, "2-2");
+  plug.SetBlockSize(2);
+  plug.SetInputChannelConnections(0, 2, true);
+  plug.SetOutputChannelConnections(0, 2, true);
+  std::vector<float> a = {1, 1}, b = {3, 3}, o0(2), o1(2);
+  float* ins[] = {a.data(), b.data()};
+  float* outs[] = {o0.data(), o1.data()};
+  plug.AttachInputBuffers(0, 2, ins, 2);  // converts into both scratch buffers
+  plug.AttachOutputBuffers(0, 2, outs);
+  plug.ProcessBuffers(0.0f, 2);
+  EXPECT_EQ(o1, (std::vector<float>{6, 6}));
+
+  // The host now supplies one channel: the other must not replay old samples.
+  plug.SetInputChannelConnections(1, 1, false);
+  plug.SetInputChannelConnections(1, 1, false);  // repeated each block: still silent
+  plug.AttachInputBuffers(0, 2, ins, 2);
+  plug.AttachOutputBuffers(0, 2, outs);
+  plug.ProcessBuffers(0.0f, 2);
+  EXPECT_EQ(o1, (std::vector<float>{0, 0}));
+}
