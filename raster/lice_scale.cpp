@@ -78,6 +78,18 @@ inline void mirror(int& dst, int& dstSize, float& src, float& srcSize)
   srcSize = -srcSize;
 }
 
+// The destination columns [x0, x1) and rows [y0, y1) of a dstw x dsth
+// area at (dstx, dsty) that lie on the bitmap; false when none do.
+inline bool clipDestination(const LICE_View& d, int dstx, int dsty, int dstw, int dsth, int& x0, int& y0, int& x1,
+                            int& y1)
+{
+  x0 = dstx < 0 ? 0 : dstx;
+  y0 = dsty < 0 ? 0 : dsty;
+  x1 = dstx + dstw < d.w ? dstx + dstw : d.w;
+  y1 = dsty + dsth < d.h ? dsty + dsth : d.h;
+  return x0 < x1 && y0 < y1;
+}
+
 // Positions are 16.16 fixed point held in 64 bits, so no image size can
 // overflow them; floor of a negative position is an arithmetic shift.
 inline int whole(int64_t fixed) { return (int) (fixed >> 16); }
@@ -218,11 +230,7 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
   j.icury = (int64_t) ((double) srcy * 65536.0);
   j.dstx = dstx;
   j.dsty = dsty;
-  j.x0 = dstx < 0 ? 0 : dstx;
-  j.y0 = dsty < 0 ? 0 : dsty;
-  j.x1 = dstx + dstw < j.d.w ? dstx + dstw : j.d.w;
-  j.y1 = dsty + dsth < j.d.h ? dsty + dsth : j.d.h;
-  if (j.x0 >= j.x1 || j.y0 >= j.y1) return;
+  if (!clipDestination(j.d, dstx, dsty, dstw, dsth, j.x0, j.y0, j.x1, j.y1)) return;
   const int cw = (int) ((srcw > 0 ? srcw : 0.0f) + srcx + 0.999999), ch = (int) ((srch > 0 ? srch : 0.0f) + srcy + 0.999999);
   j.clipw = cw < j.s.w ? cw : j.s.w;
   j.cliph = ch < j.s.h ? ch : j.s.h;
@@ -325,11 +333,7 @@ void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty,
   j.iy = (int64_t) (y0 * 65536.0);
   j.dstx = dstx;
   j.dsty = dsty;
-  j.x0 = dstx < 0 ? 0 : dstx;
-  j.y0 = dsty < 0 ? 0 : dsty;
-  j.x1 = dstx + dstw < j.d.w ? dstx + dstw : j.d.w;
-  j.y1 = dsty + dsth < j.d.h ? dsty + dsth : j.d.h;
-  if (j.x0 >= j.x1 || j.y0 >= j.y1) return;
+  if (!clipDestination(j.d, dstx, dsty, dstw, dsth, j.x0, j.y0, j.x1, j.y1)) return;
 
   const bool filter = (mode & LICE_BLIT_FILTER_MASK) == LICE_BLIT_FILTER_BILINEAR;
   LICE_WithBlitCombiner(mode, w, [&](auto tag) {

@@ -377,10 +377,13 @@ void walkText(const char* str, int count, bool singleLine, F&& f)
 }
 }  // namespace
 
-int LICE_CachedFont::MeasureCached(const char* str, int count, bool singleLine, int& width)
+// Each cached glyph of the text in order with the pen position along the
+// line and the line's offset; characters that cannot be rendered are
+// skipped, line feeds start a new line (unless single line).
+template <class F>
+void LICE_CachedFont::ForEachGlyph(const char* str, int count, bool singleLine, F&& f)
 {
-  const bool vertical = (m_flags & LICE_FONT_FLAG_VERTICAL) != 0;
-  int pen = 0, line = 0, w = 0, h = 0;
+  int pen = 0, line = 0;
   walkText(str, count, singleLine, [&](unsigned short c, bool newLine) {
     if (newLine)
     {
@@ -392,11 +395,20 @@ int LICE_CachedFont::MeasureCached(const char* str, int count, bool singleLine, 
     if ((!e || !e->base_offset) && !RenderGlyph(c)) return;
     e = findChar(c);
     if (!e || e->base_offset <= 0) return;
-    // Along the pen (x, or y for vertical fonts) and across it.
-    const int along = vertical ? e->height : e->width, across = vertical ? e->width : e->height;
-    w = std::max(w, std::max(pen + e->advance, pen + along));
-    h = std::max(h, line + across);
+    f(*e, c, pen, line);
     pen += e->advance;
+  });
+}
+
+int LICE_CachedFont::MeasureCached(const char* str, int count, bool singleLine, int& width)
+{
+  const bool vertical = (m_flags & LICE_FONT_FLAG_VERTICAL) != 0;
+  int w = 0, h = 0;
+  ForEachGlyph(str, count, singleLine, [&](const charEnt& e, unsigned short, int pen, int line) {
+    // Along the pen (x, or y for vertical fonts) and across it.
+    const int along = vertical ? e.height : e.width, across = vertical ? e.width : e.height;
+    w = std::max(w, std::max(pen + e.advance, pen + along));
+    h = std::max(h, line + across);
   });
   width = w;
   return h;
@@ -455,25 +467,13 @@ int LICE_CachedFont::DrawText(LICE_IBitmap* bm, const char* str, int count, RECT
   const float saved = m_alpha;
   m_alpha = alpha;
   const bool bottomUp = vertical && (m_flags & LICE_FONT_FLAG_VERTICAL_BOTTOMUP);
-  int pen = 0, line = 0;
-  walkText(str, count, (flags & DT_SINGLELINE) != 0, [&](unsigned short c, bool newLine) {
-    if (newLine)
-    {
-      pen = 0;
-      line += m_line_height + m_lsadj;
-      return;
-    }
-    charEnt* e = findChar(c);
-    if ((!e || !e->base_offset) && !RenderGlyph(c)) return;
-    e = findChar(c);
-    if (!e || e->base_offset <= 0) return;
+  ForEachGlyph(str, count, (flags & DT_SINGLELINE) != 0, [&](const charEnt& e, unsigned short c, int pen, int line) {
     if (!vertical)
       DrawGlyph(bm, c, x + pen, y + line, &clip);
     else if (bottomUp)
-      DrawGlyph(bm, c, x + line, y - pen - e->height, &clip);
+      DrawGlyph(bm, c, x + line, y - pen - e.height, &clip);
     else
       DrawGlyph(bm, c, x + line, y + pen, &clip);
-    pen += e->advance;
   });
   m_alpha = saved;
   return extH;

@@ -90,6 +90,8 @@ public:
 private:
   int DrawTextNative(LICE_IBitmap* bm, const char* str, int count, RECT* rect, unsigned int flags);
   int MeasureCached(const char* str, int count, bool singleLine, int& width);
+  template <class F>
+  void ForEachGlyph(const char* str, int count, bool singleLine, F&& f);
 
   LICE_pixel m_fg = 0, m_bg = 0xFFFFFFFF, m_effectcol = 0xFFFFFFFF;
   int m_comb = 0;
