@@ -282,19 +282,20 @@ bool LICE_CachedFont::DrawGlyph(LICE_IBitmap* bm, unsigned short c, int x, int y
   const bool effect = (m_flags & (LICE_FONT_FLAG_FX_SHADOW | LICE_FONT_FLAG_FX_OUTLINE)) != 0;
   int W = (int) (m_alpha * 256.0f);
 
-  if ((mono || effect) && exactCopy)
-  {
+  // Visits every pixel of the clipped glyph whose coverage is not zero.
+  auto eachCovered = [&](auto&& f) {
     for (int py = r.top; py < r.bottom; ++py)
     {
       LICE_pixel* row = v.row(py);
       const unsigned char* cov = pix + (size_t) (py - y) * e->width - x;
       for (int px = r.left; px < r.right; ++px)
-      {
-        const int cv = cov[px];
-        if (!cv) continue;
-        row[px] = cv == 255 || !effect ? m_fg : m_effectcol;
-      }
+        if (const int cv = cov[px]) f(row + px, cv);
     }
+  };
+
+  if ((mono || effect) && exactCopy)
+  {
+    eachCovered([&](LICE_pixel* p, int cv) { *p = cv == 255 || !effect ? m_fg : m_effectcol; });
     return true;
   }
   if (mono || effect)
@@ -303,18 +304,10 @@ bool LICE_CachedFont::DrawGlyph(LICE_IBitmap* bm, unsigned short c, int x, int y
     if (wt <= 0) return true;
     return LICE_WithFillCombiner(m_comb, wt, [&](auto tag) {
       typedef typename decltype(tag)::type COMB;
-      for (int py = r.top; py < r.bottom; ++py)
-      {
-        LICE_pixel* row = v.row(py);
-        const unsigned char* cov = pix + (size_t) (py - y) * e->width - x;
-        for (int px = r.left; px < r.right; ++px)
-        {
-          const int cv = cov[px];
-          if (!cv) continue;
-          if (cv == 255 || !effect) COMB::doPix((LICE_pixel_chan*) (row + px), fr, fgG, fb, 255, wt);
-          else COMB::doPix((LICE_pixel_chan*) (row + px), er, eg, eb, 255, wt);
-        }
-      }
+      eachCovered([&](LICE_pixel* p, int cv) {
+        if (cv == 255 || !effect) COMB::doPix((LICE_pixel_chan*) p, fr, fgG, fb, 255, wt);
+        else COMB::doPix((LICE_pixel_chan*) p, er, eg, eb, 255, wt);
+      });
     });
   }
   if (W <= 0) return true;
@@ -329,18 +322,10 @@ bool LICE_CachedFont::DrawGlyph(LICE_IBitmap* bm, unsigned short c, int x, int y
   }
   LICE_WithFillCombiner(m_comb, 256, [&](auto tag) {
     typedef typename decltype(tag)::type COMB;
-    for (int py = r.top; py < r.bottom; ++py)
-    {
-      LICE_pixel* row = v.row(py);
-      const unsigned char* cov = pix + (size_t) (py - y) * e->width - x;
-      for (int px = r.left; px < r.right; ++px)
-      {
-        const int cv = cov[px];
-        if (!cv) continue;
-        const int wt = W == 256 ? cv + 1 : std::min(256, W * cv / 256);
-        COMB::doPix((LICE_pixel_chan*) (row + px), fr, fgG, fb, 255, wt);
-      }
-    }
+    eachCovered([&](LICE_pixel* p, int cv) {
+      const int wt = W == 256 ? cv + 1 : std::min(256, W * cv / 256);
+      COMB::doPix((LICE_pixel_chan*) p, fr, fgG, fb, 255, wt);
+    });
   });
   return true;
 }

@@ -222,40 +222,46 @@ TEST_F(CachedFont, VerticalFontsExchangeWidthAndHeight)
 
 TEST_F(CachedFont, GlyphBlendMatchesTheCopyRuleOnEveryPixel)
 {
-  // Weight v + 1 for coverage v: each channel s + (d - s) * (255 - v) / 256,
-  // over a random background, against the formula written out here.
-  LICE_CachedFont f;
-  f.SetFromHFont(makeFont(18), LICE_FONT_FLAG_OWNS_HFONT);
-  const LICE_pixel fg = LICE_RGBA(200, 30, 90, 17);
-  f.SetTextColor(fg);
-  LICE_MemBitmap bm(40, 30);
-  std::mt19937 rng(5);
-  for (int i = 0; i < 40 * 30; ++i) bm.getBits()[i / 40 * bm.getRowSpan() + i % 40] = rng();
-  LICE_MemBitmap before(40, 30);
-  LICE_Copy(&before, &bm);
-  ASSERT_TRUE(f.RenderGlyph('W'));
-  const LICE_CachedFont::charEnt* e = f.findChar('W');
-  const RECT clip = {0, 0, 40, 30};
-  ASSERT_TRUE(f.DrawGlyph(&bm, 'W', 3, 2, &clip));
-  const unsigned char* cov = f.GlyphPixels(e);
-  const int s[4] = {255, 200, 30, 90};  // A, R, G, B offered: alpha 255
-  for (int y = 0; y < 30; ++y)
-    for (int x = 0; x < 40; ++x)
-    {
-      const LICE_pixel d = LICE_GetPixel(&before, x, y);
-      const int gx = x - 3, gy = y - 2;
-      const int v = gx >= 0 && gy >= 0 && gx < e->width && gy < e->height ? cov[gy * e->width + gx] : 0;
-      LICE_pixel want = d;
-      if (v)
+  // At full alpha weight v + 1 for coverage v, at alpha a weight
+  // a * 256 * v / 256: each channel s + (d - s) * (256 - weight) / 256, over a
+  // random background, against the formula written out here.
+  for (float alpha : {1.0f, 0.5f, 0.3f})
+  {
+    LICE_CachedFont f;
+    f.SetFromHFont(makeFont(18), LICE_FONT_FLAG_OWNS_HFONT);
+    f.SetTextColor(LICE_RGBA(200, 30, 90, 17));
+    f.SetCombineMode(kBlitCopy, alpha);
+    LICE_MemBitmap bm(40, 30);
+    std::mt19937 rng(5);
+    for (int i = 0; i < 40 * 30; ++i) bm.getBits()[i / 40 * bm.getRowSpan() + i % 40] = rng();
+    LICE_MemBitmap before(40, 30);
+    LICE_Copy(&before, &bm);
+    ASSERT_TRUE(f.RenderGlyph('W'));
+    const LICE_CachedFont::charEnt* e = f.findChar('W');
+    const RECT clip = {0, 0, 40, 30};
+    ASSERT_TRUE(f.DrawGlyph(&bm, 'W', 3, 2, &clip));
+    const unsigned char* cov = f.GlyphPixels(e);
+    const int s[4] = {255, 200, 30, 90};  // A, R, G, B offered: alpha 255
+    const int W = (int) (alpha * 256.0f);
+    for (int y = 0; y < 30; ++y)
+      for (int x = 0; x < 40; ++x)
       {
-        int c[4];
-        for (int k = 0; k < 4; ++k)
+        const LICE_pixel d = LICE_GetPixel(&before, x, y);
+        const int gx = x - 3, gy = y - 2;
+        const int v = gx >= 0 && gy >= 0 && gx < e->width && gy < e->height ? cov[gy * e->width + gx] : 0;
+        LICE_pixel want = d;
+        if (v)
         {
-          const int dc = (int) ((d >> (8 * k)) & 0xFF);
-          c[k] = (s[k] + (dc - s[k]) * (255 - v) / 256) & 0xFF;
+          const int weight = W == 256 ? v + 1 : std::min(256, W * v / 256);
+          int c[4];
+          for (int k = 0; k < 4; ++k)
+          {
+            const int dc = (int) ((d >> (8 * k)) & 0xFF);
+            c[k] = (s[k] + (dc - s[k]) * (256 - weight) / 256) & 0xFF;
+          }
+          want = (LICE_pixel) c[0] | (LICE_pixel) c[1] << 8 | (LICE_pixel) c[2] << 16 | (LICE_pixel) c[3] << 24;
         }
-        want = (LICE_pixel) c[0] | (LICE_pixel) c[1] << 8 | (LICE_pixel) c[2] << 16 | (LICE_pixel) c[3] << 24;
+        ASSERT_EQ(LICE_GetPixel(&bm, x, y), want) << x << "," << y << " v " << v << " alpha " << alpha;
       }
-      ASSERT_EQ(LICE_GetPixel(&bm, x, y), want) << x << "," << y << " v " << v;
-    }
+  }
 }
