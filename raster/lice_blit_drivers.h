@@ -7,10 +7,14 @@
 
 #define LICE_CH(p) (LICE_pixel_chan*) (p)
 
+// Sampling jobs of the scaled and rotated blits (lice_scale.cpp).
+struct LICE_ScaleJob;
+struct LICE_RotateJob;
+
+// Rows of a same-size merge; the busiest combiners have SSE2 rows below.
 template <class COMB>
-struct _LICE_Template_Blit2
+struct LICE_RowBlitter
 {
-  // Same-size rectangle merge.
   static void blit(LICE_pixel* dest, const LICE_pixel* src, int w, int h, long dest_span, long src_span, int alpha)
   {
     while (h-- > 0)
@@ -25,6 +29,29 @@ struct _LICE_Template_Blit2
       src += src_span;
     }
   }
+};
+
+template <class COMB>
+struct _LICE_Template_Blit2
+{
+  // Same-size rectangle merge.
+  static void blit(LICE_pixel* dest, const LICE_pixel* src, int w, int h, long dest_span, long src_span, int alpha)
+  {
+    LICE_RowBlitter<COMB>::blit(dest, src, w, h, dest_span, src_span, alpha);
+  }
+  // Scaled merge, nearest or bilinear.
+  template <bool FILTER>
+  static void scaleBlit(const LICE_ScaleJob& j, int alpha);
+  // Scaled merge through the 3 x 3 or 5 x 5 box filter.
+  static void scaleBlitFilterDown(const LICE_ScaleJob& j, int alpha, int half);
+};
+
+// Rotated merge with per-pixel and per-row 16.16 deltas.
+template <class COMB>
+struct _LICE_Template_Blit3
+{
+  template <bool FILTER>
+  static void deltaBlit(const LICE_RotateJob& j, int alpha);
 };
 
 template <class COMB>
@@ -43,6 +70,10 @@ struct _LICE_Template_Blit1
 
 struct _LICE_Template_Blit0
 {
+  // Nearest-pixel scaling for plain copies: the clobber store or half mix.
+  template <class COMB>
+  static void scaleBlitFAST(const LICE_ScaleJob& j);
+
   // Quarter-weight fill: a quarter of the colour, three of the pixel.
   static void solidBlitFAST(LICE_pixel* dest, int w, int h, LICE_pixel color, long dest_span)
   {
@@ -58,7 +89,7 @@ struct _LICE_Template_Blit0
 #include "lice_simd.h"
 
 template <>
-struct _LICE_Template_Blit2<_LICE_CombinePixelsAdd>
+struct LICE_RowBlitter<_LICE_CombinePixelsAdd>
 {
   static void blit(LICE_pixel* dest, const LICE_pixel* src, int w, int h, long dest_span, long src_span, int alpha)
   {
@@ -76,7 +107,7 @@ struct _LICE_Template_Blit2<_LICE_CombinePixelsAdd>
 };
 
 template <>
-struct _LICE_Template_Blit2<_LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>
+struct LICE_RowBlitter<_LICE_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>
 {
   static void blit(LICE_pixel* dest, const LICE_pixel* src, int w, int h, long dest_span, long src_span, int)
   {

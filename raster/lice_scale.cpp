@@ -93,8 +93,9 @@ inline bool clipDestination(const LICE_View& d, int dstx, int dsty, int dstw, in
 // Positions are 16.16 fixed point held in 64 bits, so no image size can
 // overflow them; floor of a negative position is an arithmetic shift.
 inline int whole(int64_t fixed) { return (int) (fixed >> 16); }
+}  // namespace
 
-struct ScaleJob
+struct LICE_ScaleJob
 {
   LICE_View d, s;
   int x0, x1, y0, y1;        // destination columns and rows, clipped
@@ -104,8 +105,9 @@ struct ScaleJob
   int clipw, cliph;          // sampling clip
 };
 
-template <class COMB, bool FILTER>
-void scaleBlit(const ScaleJob& j, int w)
+template <class COMB>
+template <bool FILTER>
+void _LICE_Template_Blit2<COMB>::scaleBlit(const LICE_ScaleJob& j, int w)
 {
   for (int y = j.y0; y < j.y1; ++y)
   {
@@ -126,6 +128,14 @@ void scaleBlit(const ScaleJob& j, int w)
   }
 }
 
+template <class COMB>
+void _LICE_Template_Blit0::scaleBlitFAST(const LICE_ScaleJob& j)
+{
+  _LICE_Template_Blit2<COMB>::template scaleBlit<false>(j, 256);
+}
+
+namespace
+{
 // floor(x / n) for the block sums (x <= 25 * 255, n <= 25) by a multiply.
 struct Reciprocals
 {
@@ -156,10 +166,12 @@ inline LICE_pixel mean3x3(const LICE_View& s, int sx, int sy)
   return (LICE_pixel) _mm_cvtsi128_si32(_mm_packus_epi16(q, zero));
 }
 
+}  // namespace
+
 // Averages the 3 x 3 or 5 x 5 block around each sample, counting only the
 // block pixels inside the clip.
 template <class COMB>
-void scaleBlitFilterDown(const ScaleJob& j, int w, int half)
+void _LICE_Template_Blit2<COMB>::scaleBlitFilterDown(const LICE_ScaleJob& j, int w, int half)
 {
   for (int y = j.y0; y < j.y1; ++y)
   {
@@ -201,7 +213,6 @@ void scaleBlitFilterDown(const ScaleJob& j, int w, int half)
     }
   }
 }
-}  // namespace
 
 void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int dstw, int dsth, float srcx,
                      float srcy, float srcw, float srch, float alpha, int mode)
@@ -218,7 +229,7 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
     }
   }
 
-  ScaleJob j{LICE_View(dest), LICE_View(src), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  LICE_ScaleJob j{LICE_View(dest), LICE_View(src), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   if (!j.d.valid() || !j.s.valid()) return;
 
   mirror(dstx, dstw, srcx, srcw);
@@ -239,9 +250,9 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
   if ((mode & 0x1FFFF) == 0 && (w == 256 || w == 128))
   {
     if (w == 256)
-      scaleBlit<_LICE_CombinePixelsClobberFAST, false>(j, w);
+      _LICE_Template_Blit0::scaleBlitFAST<_LICE_CombinePixelsClobberFAST>(j);
     else
-      scaleBlit<_LICE_CombinePixelsHalfMixFAST, false>(j, w);
+      _LICE_Template_Blit0::scaleBlitFAST<_LICE_CombinePixelsHalfMixFAST>(j);
     return;
   }
 
@@ -249,20 +260,20 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
   if (filter && xstep >= 1.7 && ystep >= 1.7)
   {
     const int half = (j.idx > j.idy ? j.idx : j.idy) <= 0x30000 ? 1 : 2;
-    LICE_WithBlitCombiner(mode, w, [&](auto tag) { scaleBlitFilterDown<typename decltype(tag)::type>(j, w, half); });
+    LICE_WithBlitCombiner(mode, w, [&](auto tag) {
+      _LICE_Template_Blit2<typename decltype(tag)::type>::scaleBlitFilterDown(j, w, half);
+    });
     return;
   }
   LICE_WithBlitCombiner(mode, w, [&](auto tag) {
     if (filter)
-      scaleBlit<typename decltype(tag)::type, true>(j, w);
+      _LICE_Template_Blit2<typename decltype(tag)::type>::template scaleBlit<true>(j, w);
     else
-      scaleBlit<typename decltype(tag)::type, false>(j, w);
+      _LICE_Template_Blit2<typename decltype(tag)::type>::template scaleBlit<false>(j, w);
   });
 }
 
-namespace
-{
-struct RotateJob
+struct LICE_RotateJob
 {
   LICE_View d, s;
   int x0, x1, y0, y1;
@@ -273,8 +284,12 @@ struct RotateJob
   int cl, ct, cr, cb;       // source clip, absolute
 };
 
-template <class COMB, bool FILTER>
-void deltaBlit(const RotateJob& j, int w)
+namespace
+{
+// Walks the destination of a rotated job; f(dest pixel, sample) for each
+// sample that lands inside the clip.
+template <bool FILTER, class F>
+void deltaWalk(const LICE_RotateJob& j, F&& f)
 {
   const int clipw = j.cr - j.cl, cliph = j.cb - j.ct;
   for (int y = j.y0; y < j.y1; ++y)
@@ -289,11 +304,19 @@ void deltaBlit(const RotateJob& j, int w)
       const LICE_pixel c = FILTER ? bilinear(j.s, j.cl, j.ct, sx, sy, (unsigned) (cx & 0xFFFF), (unsigned) (cy & 0xFFFF),
                                              clipw, cliph)
                                   : j.s.row(j.ct + sy)[j.cl + sx];
-      apply<COMB>(dp + x, c, w);
+      f(dp + x, c);
     }
   }
 }
 }  // namespace
+
+template <class COMB>
+template <bool FILTER>
+void _LICE_Template_Blit3<COMB>::deltaBlit(const LICE_RotateJob& j, int w)
+{
+  deltaWalk<FILTER>(j, [w](LICE_pixel* d, LICE_pixel c) { apply<COMB>(d, c, w); });
+}
+
 
 void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int dstw, int dsth, float srcx,
                       float srcy, float srcw, float srch, float angle, bool cliptosourcerect, float alpha, int mode,
@@ -302,7 +325,7 @@ void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty,
   if (!dest || !src || !dstw || !dsth) return;
   const int w = (int) (alpha * 256.0f);
   if (!w || (mode & LICE_BLIT_MODE_MASK) >= 6) return;
-  RotateJob j{LICE_View(dest), LICE_View(src), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  LICE_RotateJob j{LICE_View(dest), LICE_View(src), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   if (!j.d.valid() || !j.s.valid()) return;
 
   if (cliptosourcerect)
@@ -338,8 +361,8 @@ void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty,
   const bool filter = (mode & LICE_BLIT_FILTER_MASK) == LICE_BLIT_FILTER_BILINEAR;
   LICE_WithBlitCombiner(mode, w, [&](auto tag) {
     if (filter)
-      deltaBlit<typename decltype(tag)::type, true>(j, w);
+      _LICE_Template_Blit3<typename decltype(tag)::type>::template deltaBlit<true>(j, w);
     else
-      deltaBlit<typename decltype(tag)::type, false>(j, w);
+      _LICE_Template_Blit3<typename decltype(tag)::type>::template deltaBlit<false>(j, w);
   });
 }
