@@ -196,3 +196,15 @@ TEST(RenderCli, BadInputIsRefusedWithOneLineAndAnExitCode)
   SF_INFO info;
   EXPECT_EQ(readWav(existing, info).size(), 200u);
 }
+
+TEST(RenderCli, ListsTheParametersAsTheHostSeesThem)
+{
+  Result r = run("--list-params");
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  for (const char* expected : {"Preset", "Bypass", "In ", "dB", "-10..10", "0.00", "Mix", "50/50", "1.000", "Drive"})
+    EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 7);  // a heading and six parameters
+  Result help = run("--help");
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("usage: plushgrit-render"), std::string::npos);
+}
