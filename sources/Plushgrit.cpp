@@ -39,7 +39,7 @@ Plushgrit::Plushgrit(IPlugInstanceInfo instanceInfo)
   Trace(TRACE_HERE, "%s", "");
   mBiasOffset = DSPProcessor::FastTanh(kClipperBias);
 
-  // The editor (graphics context, background, link area) is built here and
+  // Editor seam: the graphics context, background and link area go here,
   // handed to the base before any parameter is initialised.
 
   for (int i = 0; i < kNumParams; ++i)
@@ -47,10 +47,10 @@ Plushgrit::Plushgrit(IPlugInstanceInfo instanceInfo)
     const ParamSpec& p = kParamSpecs[i];
     GetParam(i)->SetShape(1.0);
     GetParam(i)->InitDouble(p.name, p.defaultVal, p.minVal, p.maxVal, p.step, p.label, "", 1.0);
-    // Each parameter's knob is attached right after the parameter exists.
+    // Editor seam: each parameter's knob goes here, once the parameter exists.
   }
 
-  // The In, Out and Mix read-outs are attached here, after the knobs.
+  // Editor seam: the In, Out and Mix read-outs go here, after the knobs.
 
   MakePreset("init", 0.0, 0.0, 1.0, 0.0);
   RestorePreset(0);
