@@ -13,7 +13,8 @@ void IParam::InitCommon(EParamType type, const char* name, double defaultVal, co
   CopyField(mName, name);
   CopyField(mLabel, label);
   CopyField(mParamGroup, group);
-  mValue = mDefault = defaultVal;
+  mDefault = defaultVal;
+  Store(defaultVal);
   mDisplayPrecision = 0;
 }
 
@@ -74,7 +75,7 @@ void IParam::SetDisplayText(int value, const char* text)
 void IParam::Set(double value)
 {
   if (!std::isfinite(value)) return;
-  mValue = value < mMin ? mMin : (value > mMax ? mMax : value);
+  Store(value < mMin ? mMin : (value > mMax ? mMax : value));
 }
 
 double IParam::FromNormalized(double normalizedValue) const
@@ -89,7 +90,7 @@ void IParam::SetNormalized(double normalizedValue)
   if (mType != kTypeDouble) v = std::floor(v / mStep + 0.5) * mStep;
   // Only the upper end is clamped; callers rely on the lower end passing.
   v = std::fmin(v, mMax);
-  if (std::isfinite(v)) mValue = v;
+  if (std::isfinite(v)) Store(v);
 }
 
 double IParam::GetNormalized(double plainValue) const
@@ -98,7 +99,7 @@ double IParam::GetNormalized(double plainValue) const
   return std::pow((v - mMin) / (mMax - mMin), 1.0 / mShape);
 }
 
-double IParam::DBToAmp() const { return std::exp(0.1151292546497 * mValue); }
+double IParam::DBToAmp() const { return std::exp(0.1151292546497 * Value()); }
 
 int TruncToInt(double v)
 {
@@ -133,7 +134,7 @@ void IParam::GetDisplayForHost(double value, bool normalized, char* buf, bool wi
 const char* IParam::GetLabelForHost() const
 {
   // A display text already says what the value means.
-  const char* text = GetDisplayText(TruncToInt(mValue));
+  const char* text = GetDisplayText(TruncToInt(Value()));
   return text[0] ? "" : mLabel;
 }
 

@@ -1,8 +1,12 @@
 // One plug-in parameter: its plain value and range, the power curve that
 // maps it to the normalized 0..1 value the host and the controls exchange,
 // and its texts. No lock of its own: the plug-in base's mutex serialises
-// changes from the host, the editor and the state loader.
+// changes from the host, the editor and the state loader. The value itself
+// is atomic, because the host's user-interface thread and the editor read it
+// while the audio thread may be writing it.
 #pragma once
+
+#include <atomic>
 
 #include "../wdl/WDL_TypedBuf.h"
 
@@ -35,12 +39,12 @@ public:
   // refused and the parameter keeps its value.
   void Set(double value);
   void SetNormalized(double normalizedValue);
-  double GetNormalized() const { return GetNormalized(mValue); }
+  double GetNormalized() const { return GetNormalized(Value()); }
   double GetNormalized(double plainValue) const;
 
-  double Value() const { return mValue; }
-  bool Bool() const { return mValue >= 0.5; }
-  int Int() const { return TruncToInt(mValue); }
+  double Value() const { return mValue.load(std::memory_order_relaxed); }
+  bool Bool() const { return Value() >= 0.5; }
+  int Int() const { return TruncToInt(Value()); }
   double DBToAmp() const;
 
   EParamType Type() const { return mType; }
@@ -59,7 +63,7 @@ public:
   // bufSize bytes; a longer text is cut.
   void GetDisplayForHost(double value, bool normalized, char* buf, bool withDisplayText = true,
                          int bufSize = kDisplaySize) const;
-  void GetDisplayForHost(char* buf, bool withDisplayText = true) const { GetDisplayForHost(mValue, false, buf, withDisplayText); }
+  void GetDisplayForHost(char* buf, bool withDisplayText = true) const { GetDisplayForHost(Value(), false, buf, withDisplayText); }
 
   const char* GetNameForHost() const { return mName; }
   const char* GetLabelForHost() const;
@@ -79,9 +83,10 @@ private:
 
   void InitCommon(EParamType type, const char* name, double defaultVal, const char* label, const char* group);
   double FromNormalized(double normalizedValue) const;
+  void Store(double v) { mValue.store(v, std::memory_order_relaxed); }
 
   EParamType mType = kTypeNone;
-  double mValue = 0.0;
+  std::atomic<double> mValue{0.0};
   double mMin = 0.0;
   double mMax = 1.0;
   double mStep = 1.0;

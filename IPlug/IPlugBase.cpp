@@ -181,15 +181,26 @@ void IPlugBase::SetLatency(int samples)
   if (mDelay) mDelay->SetDelay(samples);
 }
 
-void IPlugBase::SetBlockSize(int blockSize)
+bool IPlugBase::SetBlockSize(int blockSize)
 {
   if (blockSize < 0) blockSize = 0;
-  if (blockSize == mBlockSize) return;
+  if (blockSize == mBlockSize) return true;
+  if (blockSize > kMaxBlockSize) return false;
+
+  // Grow every scratch buffer first; if one cannot grow, all go back to the
+  // old size, so the previous set-up keeps working.
+  bool grown = true;
+  for (int i = 0; i < NInChannels() && grown; ++i)
+    grown = mInChannels.Get(i)->mScratchBuf.Resize(blockSize) != nullptr || !blockSize;
+  for (int i = 0; i < NOutChannels() && grown; ++i)
+    grown = mOutChannels.Get(i)->mScratchBuf.Resize(blockSize) != nullptr || !blockSize;
+  const int size = grown ? blockSize : mBlockSize;
+
   for (int i = 0; i < NInChannels(); ++i)
   {
     InChannel* pIn = mInChannels.Get(i);
-    double* p = pIn->mScratchBuf.Resize(blockSize);
-    if (p) memset(p, 0, (size_t) blockSize * sizeof(double));
+    double* p = pIn->mScratchBuf.Resize(size);
+    if (p) memset(p, 0, (size_t) size * sizeof(double));
     // A disconnected channel's slot points at its scratch buffer, which may
     // have moved.
     if (!pIn->mConnected) *(pIn->mSrc) = pIn->mScratchBuf.Get();
@@ -197,11 +208,12 @@ void IPlugBase::SetBlockSize(int blockSize)
   for (int i = 0; i < NOutChannels(); ++i)
   {
     OutChannel* pOut = mOutChannels.Get(i);
-    double* p = pOut->mScratchBuf.Resize(blockSize);
-    if (p) memset(p, 0, (size_t) blockSize * sizeof(double));
+    double* p = pOut->mScratchBuf.Resize(size);
+    if (p) memset(p, 0, (size_t) size * sizeof(double));
     if (!pOut->mConnected) *(pOut->mDest) = pOut->mScratchBuf.Get();
   }
-  mBlockSize = blockSize;
+  mBlockSize = size;
+  return grown;
 }
 
 // ---- Identity ----------------------------------------------------------------

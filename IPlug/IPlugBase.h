@@ -8,6 +8,8 @@
 // few framework operations the binding may refine.
 #pragma once
 
+#include <atomic>
+
 #include "../wdl/WDL_Mutex.h"
 #include "../wdl/WDL_PtrList.h"
 #include "../wdl/WDL_String.h"
@@ -37,6 +39,10 @@ class IPlugBase
 {
 public:
   static const int kNameSize = 128;
+  // 16 Mi frames: 128 MiB of scratch per channel. Hosts ask for a few
+  // thousand; a larger request is a host fault, refused rather than met by
+  // committing gigabytes.
+  static const int kMaxBlockSize = 1 << 24;
 
   IPlugBase(int nParams, const char* channelIOStr, int nPresets, const char* effectName, const char* productName,
             const char* mfrName, int vendorVersion, int uniqueID, int mfrID, int latency, bool plugDoesMidi,
@@ -93,7 +99,9 @@ public:
   virtual void RedrawParamControls() {}
   virtual void DirtyPTCompareState() {}
   virtual void PresetsChangedByHost() {}
-  virtual void SetBlockSize(int blockSize);
+  // False, with the previous size kept, when the buffers for blockSize
+  // frames cannot be had or blockSize is above kMaxBlockSize.
+  virtual bool SetBlockSize(int blockSize);
 
   // ---- Identity and settings ------------------------------------------
   const char* GetEffectName() const { return mEffectName; }
@@ -119,7 +127,7 @@ public:
   bool IsInst() const { return mIsInst; }
   bool DoesMIDI() const { return mDoesMIDI; }
   bool DoesStateChunks() const { return mStateChunks; }
-  bool GetIsBypassed() const { return mIsBypassed; }
+  bool GetIsBypassed() const { return mIsBypassed.load(std::memory_order_relaxed); }
 
   int NParams() const { return mParams.GetSize(); }
   IParam* GetParam(int idx) const { return mParams.Get(idx); }
@@ -203,7 +211,8 @@ protected:
   EHost mHost = kHostUninit;
   int mHostVersion = 0;
   bool mStateChunks, mIsInst, mDoesMIDI;
-  bool mIsBypassed = false;
+  // Written by the audio thread (automation) and the host's other threads.
+  std::atomic<bool> mIsBypassed{false};
   int mCurrentPresetIdx = 0;
   double mSampleRate = 44100.0;
   int mBlockSize = 0;

@@ -1,5 +1,6 @@
 #include "IPlugStructs.h"
 
+#include <cmath>
 #include <cstdio>
 
 void IMidiMsg::Clear()
@@ -29,9 +30,13 @@ void IMidiMsg::MakePitchWheelMsg(double value, int channel)
 {
   Clear();
   mStatus = (uint8_t) (0xE0 | channel);
-  int v = (int) (value * 8192.0) + 8192;
-  if (v < 0) v = 0;
-  if (v > 16383) v = 16383;
+  // Clamped as a double first: converting an out-of-range double to int is
+  // undefined. NaN gives the centre.
+  double scaled = value * 8192.0;
+  if (std::isnan(scaled)) scaled = 0.0;
+  if (scaled < -8192.0) scaled = -8192.0;
+  if (scaled > 8191.0) scaled = 8191.0;
+  const int v = (int) scaled + 8192;
   mData1 = (uint8_t) (v & 0x7F);
   mData2 = (uint8_t) (v >> 7);
 }
@@ -110,9 +115,17 @@ char* SysExStr(char* str, int capacity, const uint8_t* data, int size)
 {
   str[0] = 0;
   if (!data || size <= 0 || capacity < 3) return str;
-  int n = size < capacity / 3 ? size : capacity / 3;
+  // "XX XX XX": three characters a byte, the last space replaced by the
+  // terminator, so n bytes need exactly 3n characters of room.
+  static const char kHex[] = "0123456789ABCDEF";
+  const int n = size < capacity / 3 ? size : capacity / 3;
   char* p = str;
-  for (int i = 0; i < n; ++i, p += 3) snprintf(p, 4, "%02X ", data[i]);
+  for (int i = 0; i < n; ++i)
+  {
+    *p++ = kHex[data[i] >> 4];
+    *p++ = kHex[data[i] & 15];
+    *p++ = ' ';
+  }
   p[-1] = 0;
   return str;
 }

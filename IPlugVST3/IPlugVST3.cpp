@@ -3,6 +3,7 @@
 // the state stream and the timing queries.
 #include "IPlugVST3.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "../IPlug/Log.h"
@@ -37,6 +38,34 @@ int countBits(uint64 mask)
   int n = 0;
   for (; mask; mask &= mask - 1) ++n;
   return n;
+}
+
+// Puts the bus just appended at the end of the list in place of the one at
+// pos, so that bus positions keep their meaning (0 main, 1 side-chain).
+void replaceWithLast(BusList& list, size_t pos)
+{
+  list[pos] = list.back();
+  list.pop_back();
+}
+
+// Streams may deliver fewer bytes than asked per call; keep reading until
+// the count is met or the stream has nothing more. Returns the bytes read.
+int32 readFully(IBStream* stream, void* buffer, int32 size)
+{
+  int32 total = 0;
+  while (total < size)
+  {
+    int32 got = 0;
+    if (stream->read(static_cast<char*>(buffer) + total, size - total, &got) != kResultOk || got <= 0) break;
+    total += got;
+  }
+  return total;
+}
+
+bool writeFully(IBStream* stream, const void* buffer, int32 size)
+{
+  int32 written = 0;
+  return stream->write(const_cast<void*>(buffer), size, &written) == kResultOk && written == size;
 }
 
 template <class Sample>
@@ -116,6 +145,8 @@ tresult PLUGIN_API IPlugVST3::initialize(FUnknown* context)
 {
   Trace(TRACE_HERE, "%s", "");
   tresult result = SingleComponentEffect::initialize(context);
+  // A refused call (a second initialize, for one) changes nothing.
+  if (result != kResultOk) return result;
 
   if (context)
   {
@@ -133,11 +164,8 @@ tresult PLUGIN_API IPlugVST3::initialize(FUnknown* context)
     }
   }
 
-  if (result == kResultOk)
-  {
-    AddBusses();
-    RegisterParameters();
-  }
+  AddBusses();
+  RegisterParameters();
 
   OnHostIdentified();
   RestorePreset(0);
@@ -206,16 +234,16 @@ tresult PLUGIN_API IPlugVST3::setBusArrangements(SpeakerArrangement* inputs, int
   AudioBus* in0 = getAudioInput(0);
   if (in0 && SpeakerArr::getChannelCount(in0->getArrangement()) != nIn)
   {
-    audioInputs.erase(audioInputs.begin());
     Utf8ToString128("Input", name);
     addAudioInput(name, arrangementFor(nIn));
+    replaceWithLast(audioInputs, 0);
   }
   AudioBus* out0 = getAudioOutput(0);
   if (out0 && SpeakerArr::getChannelCount(out0->getArrangement()) != nOut)
   {
-    audioOutputs.erase(audioOutputs.begin());
     Utf8ToString128("Output", name);
     addAudioOutput(name, arrangementFor(nOut));
+    replaceWithLast(audioOutputs, 0);
   }
 
   if (!mScChans) return numIns == 1 ? kResultTrue : kResultFalse;
@@ -225,9 +253,9 @@ tresult PLUGIN_API IPlugVST3::setBusArrangements(SpeakerArrangement* inputs, int
   AudioBus* in1 = getAudioInput(1);
   if (in1 && SpeakerArr::getChannelCount(in1->getArrangement()) != nSc)
   {
-    audioInputs.erase(audioInputs.begin() + 1);
     Utf8ToString128("Sidechain Input", name);
     addAudioInput(name, arrangementFor(nSc), kAux, 0);
+    replaceWithLast(audioInputs, 1);
   }
   return kResultTrue;
 }
@@ -247,9 +275,13 @@ tresult PLUGIN_API IPlugVST3::setupProcessing(ProcessSetup& newSetup)
 {
   Trace(TRACE_HERE, "%s", "");
   if (canProcessSampleSize(newSetup.symbolicSampleSize) != kResultTrue) return kResultFalse;
+  if (newSetup.maxSamplesPerBlock <= 0 || !(newSetup.sampleRate > 0.0)) return kResultFalse;
+  // Refused, with the previous set-up still in force, when the buffers for
+  // that block size cannot be had.
+  if (!SetBlockSize(newSetup.maxSamplesPerBlock)) return kResultFalse;
   SetSampleRate(newSetup.sampleRate);
-  mIsBypassed = false;
-  SetBlockSize(newSetup.maxSamplesPerBlock);
+  // The bypass flag is the host's and stays as it is: a host that changes
+  // the sample rate of a bypassed plug-in still shows it bypassed.
   Reset();
   processSetup = newSetup;
   return kResultOk;
@@ -289,14 +321,15 @@ tresult PLUGIN_API IPlugVST3::process(ProcessData& data)
       if (nPoints <= 0 || queue->getPoint(nPoints - 1, offset, value) != kResultTrue) continue;
 
       const ParamID id = queue->getParameterId();
+      if (!std::isfinite(value)) continue;
       if (id == kBypassParam)
       {
-        const bool bypassed = value > 0.5;
-        if (bypassed != mIsBypassed) mIsBypassed = bypassed;
+        mIsBypassed = value > 0.5;
       }
       else if (id == kPresetParam)
       {
-        RestorePreset(TruncToInt(NPresets() * value));
+        // The host hears of the new values from its user-interface thread.
+        if (ChangeProgram(value) == kProgramChangedParams) mParamValuesChangedPending = true;
       }
       else if (IsValidParamIndex(id))
       {
@@ -308,10 +341,15 @@ tresult PLUGIN_API IPlugVST3::process(ProcessData& data)
 
   if (DoesMIDI()) ProcessEvents(data);
 
-  if (processSetup.symbolicSampleSize == kSample64)
-    ProcessAudio<double>(data);
-  else if (processSetup.symbolicSampleSize == kSample32)
-    ProcessAudio<float>(data);
+  // The block says which buffers it carries; a block of the other sample
+  // size than the set-up prepared for is skipped rather than misread.
+  if (data.symbolicSampleSize == processSetup.symbolicSampleSize)
+  {
+    if (data.symbolicSampleSize == kSample64)
+      ProcessAudio<double>(data);
+    else if (data.symbolicSampleSize == kSample32)
+      ProcessAudio<float>(data);
+  }
   return kResultOk;
 }
 
@@ -470,13 +508,14 @@ tresult PLUGIN_API IPlugVST3::getEditorState(IBStream* state)
 {
   Trace(TRACE_HERE, "%s", "");
   if (!state) return kResultFalse;
+  NotifyHostOfPendingChanges();
   WDL_MutexLock lock(&mMutex);
   ByteChunk chunk;
   if (!SerializeState(&chunk)) return kResultFalse;
-  int32 written = 0;
-  state->write(chunk.GetBytes(), chunk.Size(), &written);
-  int32 bypass = GetIsBypassed() ? 1 : 0;
-  state->write(&bypass, (int32) sizeof(bypass), &written);
+  const int32 bypass = GetIsBypassed() ? 1 : 0;
+  // A stream that takes only part of the state has not saved it.
+  if (!writeFully(state, chunk.GetBytes(), chunk.Size())) return kResultFalse;
+  if (!writeFully(state, &bypass, (int32) sizeof(bypass))) return kResultFalse;
   return kResultOk;
 }
 
@@ -484,20 +523,23 @@ tresult PLUGIN_API IPlugVST3::setEditorState(IBStream* state)
 {
   Trace(TRACE_HERE, "%s", "");
   if (!state) return kResultFalse;
+  NotifyHostOfPendingChanges();
   WDL_MutexLock lock(&mMutex);
   ByteChunk chunk;
   SerializeState(&chunk);
   const int size = chunk.Size();
   if (size <= 0) return kResultFalse;
 
-  // A short stream leaves the rest of the chunk as the current state.
-  int32 bytesRead = 0;
-  state->read(chunk.GetBytes(), size, &bytesRead);
+  // A short stream leaves the rest of the chunk as the current state, value
+  // by value. A stream that ends inside a value must not make that value of
+  // old and new bytes: the chunk ends where the stream did, so that value is
+  // a failed read. An opaque chunk state is never completed from old bytes.
+  const int32 got = readFully(state, chunk.GetBytes(), size);
+  if (got < size && (DoesStateChunks() || got % (int32) sizeof(double))) chunk.Resize(got);
   UnserializeState(&chunk, 0);
 
   int32 bypass = 0;
-  bytesRead = 0;
-  if (state->read(&bypass, (int32) sizeof(bypass), &bytesRead) == kResultOk && bytesRead == (int32) sizeof(bypass))
+  if (readFully(state, &bypass, (int32) sizeof(bypass)) == (int32) sizeof(bypass))
   {
     mIsBypassed = bypass != 0;
     RedrawParamControls();
@@ -532,6 +574,27 @@ void IPlugVST3::GetTime(ITimeInfo* pTimeInfo)
   pTimeInfo->mDenominator = mProcessContext.timeSigDenominator;
   pTimeInfo->mTransportIsRunning = (mProcessContext.state & ProcessContext::kPlaying) != 0;
   pTimeInfo->mTransportLoopEnabled = (mProcessContext.state & ProcessContext::kCycleActive) != 0;
+}
+
+IPlugVST3::ProgramChange IPlugVST3::ChangeProgram(double normalizedValue)
+{
+  if (!std::isfinite(normalizedValue)) return kProgramRefused;
+  WDL_MutexLock lock(&mMutex);
+  const int idx = TruncToInt(NPresets() * normalizedValue);
+  IPreset* preset = mPresets.Get(idx);
+  if (!preset) return kProgramRefused;
+  // Compared before restoring, in place: this runs on the audio thread too.
+  const bool same = preset->mInitialized && preset->mChunk.Size() >= NParams() * (int) sizeof(double) &&
+                    CompareState(preset->mChunk.GetBytes(), 0);
+  const bool wasInitialized = preset->mInitialized;
+  if (!RestorePreset(idx)) return kProgramRefused;
+  return wasInitialized && !same ? kProgramChangedParams : kProgramKeptParams;
+}
+
+void IPlugVST3::NotifyHostOfPendingChanges()
+{
+  if (!mParamValuesChangedPending.exchange(false)) return;
+  if (IComponentHandler* handler = getComponentHandler()) handler->restartComponent(kParamValuesChanged);
 }
 
 void IPlugVST3::SetLatency(int samples)

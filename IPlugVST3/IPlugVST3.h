@@ -107,6 +107,11 @@ public:
   tresult performEdit(ParamID tag, ParamValue valueNormalized) SMTG_OVERRIDE;
   tresult endEdit(ParamID tag) SMTG_OVERRIDE;
 
+  // Delivers, on the user-interface thread, what the audio thread could not
+  // tell the host itself: parameter values changed by a program change.
+  void NotifyHostOfPendingChanges();
+  void OnIdle() override { NotifyHostOfPendingChanges(); }
+
   Steinberg::Vst::AudioBus* getAudioInput(Steinberg::int32 index);
   Steinberg::Vst::AudioBus* getAudioOutput(Steinberg::int32 index);
 
@@ -115,6 +120,10 @@ public:
   REFCOUNT_METHODS(SingleComponentEffect)
 
 private:
+  // Restores the preset a program-change value names. Non-finite values and
+  // missing presets are refused and change nothing.
+  enum ProgramChange { kProgramRefused, kProgramKeptParams, kProgramChangedParams };
+  ProgramChange ChangeProgram(double normalizedValue);
   void AddBusses();
   void RegisterParameters();
   void ProcessEvents(Steinberg::Vst::ProcessData& data);
@@ -127,6 +136,7 @@ private:
 
   int mScChans;
   bool mSidechainActive = false;
+  std::atomic<bool> mParamValuesChangedPending{false};
   Steinberg::Vst::ProcessContext mProcessContext;
   // Per-block pointer arrays for pieces of blocks longer than the block
   // size; sized at construction so that process never allocates.

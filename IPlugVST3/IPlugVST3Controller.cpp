@@ -1,6 +1,7 @@
 // The edit-controller side of the VST 3 binding: the parameters the host
 // sees, their values and texts, units and the program list, and the edit
 // notifications that carry the editor's gestures to the host.
+#include <cmath>
 #include <cstring>
 
 #include "../IPlug/Log.h"
@@ -70,6 +71,16 @@ void IPlugVST3::RegisterParameters()
       case IParam::kTypeBool:
       case IParam::kTypeEnum:
       {
+        // Without display texts a list would have no entries (step count
+        // -1); such a parameter is a range of whole numbers instead.
+        if (!p->GetNDisplayTexts())
+        {
+          auto* range = new RangeParameter(title, (ParamID) i, units, p->GetMin(), p->GetMax(), p->GetDefault(),
+                                           (int32) (p->GetMax() - p->GetMin()), flags, unit);
+          range->setPrecision(0);
+          parameters.addParameter(range);
+          break;
+        }
         auto* list = new StringListParameter(title, (ParamID) i, units, flags | ParameterInfo::kIsList, unit);
         for (int t = 0; t < p->GetNDisplayTexts(); ++t)
         {
@@ -85,15 +96,35 @@ void IPlugVST3::RegisterParameters()
   }
 }
 
+// A change from the host's user-interface thread reaches the working values
+// (OnParamChange) under the framework mutex, as the editor's changes do, so
+// what the host saves afterwards is what is heard.
 tresult PLUGIN_API IPlugVST3::setParamNormalized(ParamID tag, ParamValue value)
 {
+  NotifyHostOfPendingChanges();
+  if (!std::isfinite(value)) return kResultFalse;
+  if (tag == kBypassParam)
+  {
+    mIsBypassed = value > 0.5;
+    return kResultOk;
+  }
+  if (tag == kPresetParam)
+  {
+    const ProgramChange change = ChangeProgram(value);
+    if (change == kProgramChangedParams)
+      if (IComponentHandler* handler = getComponentHandler()) handler->restartComponent(kParamValuesChanged);
+    return change == kProgramRefused ? kResultFalse : kResultOk;
+  }
   if (!IsValidParamIndex(tag)) return kResultFalse;
+  WDL_MutexLock lock(&mMutex);
   GetParam((int) tag)->SetNormalized(value);
+  OnParamChange((int) tag);
   return kResultOk;
 }
 
 ParamValue PLUGIN_API IPlugVST3::getParamNormalized(ParamID tag)
 {
+  NotifyHostOfPendingChanges();
   if (tag == kBypassParam) return GetIsBypassed() ? 1.0 : 0.0;
   if (IsValidParamIndex(tag)) return GetParam((int) tag)->GetNormalized();
   return 0.0;

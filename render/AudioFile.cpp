@@ -13,17 +13,12 @@ bool AudioFile::OpenRead(const std::string& path, std::string& error)
     error = "cannot read " + path + ": " + sf_strerror(nullptr);
     return false;
   }
-  const int major = mInfo.format & SF_FORMAT_TYPEMASK;
-  if (major != SF_FORMAT_WAV && major != SF_FORMAT_AIFF && major != SF_FORMAT_FLAC)
-  {
-    error = "unsupported format in " + path + ": only WAV, AIFF and FLAC are read";
-    Close();
-    return false;
-  }
+  // Whatever libsndfile reads is read: WAV with or without the extensible
+  // header, RF64, W64, AIFF/AIFC, FLAC, Ogg Vorbis and Opus, CAF, MP3.
   if (mInfo.channels < 1 || mInfo.channels > 2)
   {
     error = "unsupported channel count in " + path + ": " + std::to_string(mInfo.channels) +
-            " (only mono and stereo are rendered)";
+            " channels (only mono and stereo are rendered)";
     Close();
     return false;
   }
@@ -67,5 +62,21 @@ int AudioFile::FormatForExtension(const std::string& path)
   if (ext == "wav") return SF_FORMAT_WAV | SF_FORMAT_PCM_24;
   if (ext == "aif" || ext == "aiff") return SF_FORMAT_AIFF | SF_FORMAT_PCM_24;
   if (ext == "flac") return SF_FORMAT_FLAC | SF_FORMAT_PCM_24;
+  if (ext == "w64") return SF_FORMAT_W64 | SF_FORMAT_PCM_24;
+  if (ext == "rf64") return SF_FORMAT_RF64 | SF_FORMAT_PCM_24;
+  if (ext == "caf") return SF_FORMAT_CAF | SF_FORMAT_PCM_24;
+  if (ext == "ogg" || ext == "oga") return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+  if (ext == "opus") return SF_FORMAT_OGG | SF_FORMAT_OPUS;
+  if (ext == "mp3") return SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
   return 0;
+}
+
+std::string AudioFile::FormatName(int format)
+{
+  SF_FORMAT_INFO major = {}, sub = {};
+  major.format = format & SF_FORMAT_TYPEMASK;
+  sub.format = format & SF_FORMAT_SUBMASK;
+  std::string name = sf_command(nullptr, SFC_GET_FORMAT_INFO, &major, sizeof(major)) == 0 ? major.name : "unknown";
+  if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &sub, sizeof(sub)) == 0) name += std::string(", ") + sub.name;
+  return name;
 }

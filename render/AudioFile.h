@@ -13,7 +13,8 @@ public:
   AudioFile(const AudioFile&) = delete;
   AudioFile& operator=(const AudioFile&) = delete;
 
-  // Opens for reading; accepts WAV, AIFF and FLAC with one or two channels.
+  // Opens for reading any container libsndfile reads, with one or two
+  // channels.
   bool OpenRead(const std::string& path, std::string& error);
   // Creates a file with the given format word, channels and rate.
   bool OpenWrite(const std::string& path, int format, int channels, int sampleRate, std::string& error);
@@ -28,9 +29,12 @@ public:
   const SF_INFO& Info() const { return mInfo; }
   std::string LastError() const { return sf_strerror(mFile); }
 
-  // The format word for a file name's extension (.wav, .aif/.aiff, .flac),
-  // at 24 bits; 0 for any other extension.
+  // The format word for a file name's extension (.wav, .aif/.aiff, .flac,
+  // .w64, .rf64 and .caf at 24 bits; .ogg/.oga Vorbis, .opus, .mp3); 0 for
+  // any other extension.
   static int FormatForExtension(const std::string& path);
+  // "WAV (Microsoft), Signed 24 bit PCM", for messages.
+  static std::string FormatName(int format);
 
 private:
   SNDFILE* mFile = nullptr;

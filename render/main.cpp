@@ -258,8 +258,12 @@ int main(int argc, char** argv)
     src.sampleRate = src.file.Info().samplerate;
     src.frames = (long) src.file.Info().frames;
   }
+  // A file is written in its input's container and sample format; the demo
+  // signal in the format the output's extension names.
   const int outFormat = opt.inputPath.empty() ? AudioFile::FormatForExtension(opt.outputPath) : src.file.Info().format;
-  if (!outFormat) return fail("unsupported output format for " + opt.outputPath + ": use .wav, .aiff or .flac");
+  if (!outFormat)
+    return fail("unsupported output format for " + opt.outputPath +
+                ": use .wav, .aiff, .flac, .w64, .rf64, .caf, .ogg, .opus or .mp3");
   if (fileExists(opt.outputPath) && !opt.force) return fail(opt.outputPath + " exists; use --force to overwrite it");
 
   if (plugin.SetBusArrangements(src.channels, src.channels) != kResultTrue)
@@ -269,7 +273,7 @@ int main(int argc, char** argv)
     return fail("the plug-in refuses the processing set-up");
   plugin.Start();
 
-  // After the set-up, which clears the bypass, so that a saved bypass holds.
+  // A saved state, bypass included, is loaded once the processing is set up.
   if (!opt.loadState.empty())
   {
     vst3host::Bytes state;
@@ -298,7 +302,16 @@ int main(int argc, char** argv)
   const std::string temp = opt.outputPath + ".partial";
   AudioFile dest;
   if (!dest.OpenWrite(temp, outFormat, src.channels, src.sampleRate, error))
-    return fail(error.replace(error.find(temp), temp.size(), opt.outputPath));
+  {
+    // libsndfile reads more than it writes (MP3 without an encoder, some
+    // old containers): then the output's extension decides, or 24-bit WAV.
+    const int extFormat = AudioFile::FormatForExtension(opt.outputPath);
+    const int fallback = extFormat && extFormat != outFormat ? extFormat : (SF_FORMAT_WAV | SF_FORMAT_PCM_24);
+    if (opt.inputPath.empty() || !dest.OpenWrite(temp, fallback, src.channels, src.sampleRate, error))
+      return fail(error.replace(error.find(temp), temp.size(), opt.outputPath));
+    printf("plushgrit-render: %s cannot be written; wrote %s to %s\n", AudioFile::FormatName(outFormat).c_str(),
+           AudioFile::FormatName(fallback).c_str(), opt.outputPath.c_str());
+  }
 
   double peakIn = 0.0, peakOut = 0.0;
   auto start = std::chrono::steady_clock::now();

@@ -1,7 +1,5 @@
 // What the host touches before an instance exists: the class factory with
 // Plushgrit's one class, and the functions that create instances.
-#include <mutex>
-
 #include "../IPlug/Log.h"
 #include "../wdl/WDL_Mutex.h"
 #include "Plushgrit.h"
@@ -32,8 +30,6 @@ WDL_Mutex& makePlugMutex()
   static WDL_Mutex sMutex;
   return sMutex;
 }
-
-std::mutex gFactoryMutex;
 }  // namespace
 
 bool InitModule() { return true; }
@@ -52,26 +48,33 @@ static FUnknown* createInstance(void*)
   return static_cast<Vst::IAudioProcessor*>(plug);
 }
 
-extern "C" SMTG_EXPORT_SYMBOL IPluginFactory* PLUGIN_API GetPluginFactory()
+namespace
 {
-  std::lock_guard<std::mutex> lock(gFactoryMutex);
-  if (gPluginFactory)
-  {
-    gPluginFactory->addRef();
-    return gPluginFactory;
-  }
+// The factory lives as long as the module. The module keeps a reference of
+// its own until it is unloaded, so no host's release can bring the count to
+// zero and delete the factory while another thread is in GetPluginFactory.
+struct ModuleFactory
+{
+  CPluginFactory* factory;
 
-  // Filled once; a factory released by every holder is made again from them.
-  static PFactoryInfo factoryInfo(kVendor, kVendorURL, kVendorEmail, PFactoryInfo::kUnicode);
-  static PClassInfo2 classInfo = [] {
+  ModuleFactory()
+  {
+    static PFactoryInfo factoryInfo(kVendor, kVendorURL, kVendorEmail, PFactoryInfo::kUnicode);
     TUID cid;
     makeClassID(cid);
-    return PClassInfo2(cid, PClassInfo::kManyInstances, kVstAudioEffectClass, "Plushgrit", Vst::kSimpleModeSupported,
-                       "Fx|Distortion", "", "1.0", "VST 3.6.0");
-  }();
+    static PClassInfo2 classInfo(cid, PClassInfo::kManyInstances, kVstAudioEffectClass, "Plushgrit",
+                                 Vst::kSimpleModeSupported, "Fx|Distortion", "", "1.0", "VST 3.6.0");
+    factory = new CPluginFactory(factoryInfo);
+    factory->registerClass(&classInfo, createInstance, nullptr);
+    gPluginFactory = factory;
+  }
+  ~ModuleFactory() { factory->release(); }
+};
+}  // namespace
 
-  auto* factory = new CPluginFactory(factoryInfo);
-  factory->registerClass(&classInfo, createInstance, nullptr);
-  gPluginFactory = factory;
-  return gPluginFactory;
+extern "C" SMTG_EXPORT_SYMBOL IPluginFactory* PLUGIN_API GetPluginFactory()
+{
+  static ModuleFactory sModuleFactory;  // made once, thread-safely
+  sModuleFactory.factory->addRef();
+  return sModuleFactory.factory;
 }

@@ -58,12 +58,14 @@ tresult PLUGIN_API CPluginFactory::queryInterface (const TUID iid, void** obj)
 
 uint32 PLUGIN_API CPluginFactory::addRef ()
 {
-  return (uint32) FUnknownPrivate::atomicAdd (refCount, 1);
+  // std::atomic rather than the SDK's helper, which reads the count back
+  // outside the atomic add.
+  return (uint32) (refCount.fetch_add (1) + 1);
 }
 
 uint32 PLUGIN_API CPluginFactory::release ()
 {
-  int32 left = FUnknownPrivate::atomicAdd (refCount, -1);
+  int32 left = refCount.fetch_sub (1) - 1;
   if (left == 0)
   {
     delete this;

@@ -3,6 +3,7 @@
 // IPluginFactory interfaces; keeps the SDK's public names.
 #pragma once
 
+#include <atomic>
 #include <vector>
 
 #include "pluginterfaces/base/ipluginbase.h"
@@ -48,7 +49,7 @@ private:
 
   const Entry* find (FIDString cid) const;
 
-  int32 refCount = 1;
+  std::atomic<int32> refCount {1};
   PFactoryInfo factoryInfo;
   std::vector<Entry> classes;
 };

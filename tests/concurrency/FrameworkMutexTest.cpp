@@ -4,18 +4,33 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
 #include "Plushgrit.h"
 
-TEST(FrameworkMutex, IsRecursive)
+TEST(FrameworkMutex, IsRecursiveAndExcludesOtherThreads)
 {
   Plushgrit plug{IPlugInstanceInfo()};
-  WDL_MutexLock outer(plug.GetMutex());
-  WDL_MutexLock inner(plug.GetMutex());
-  plug.OnParamChange(0);  // locks a third time on this thread
-  SUCCEED();
+  std::atomic<bool> otherHasIt{false};
+  std::thread other;
+  {
+    WDL_MutexLock outer(plug.GetMutex());
+    {
+      WDL_MutexLock inner(plug.GetMutex());
+      plug.OnParamChange(0);  // locks a third time on this thread
+    }
+    other = std::thread([&] {
+      WDL_MutexLock lock(plug.GetMutex());
+      otherHasIt = true;
+    });
+    // Still held once by this thread: the other thread must wait.
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(otherHasIt.load());
+  }
+  other.join();
+  EXPECT_TRUE(otherHasIt.load());
 }
 
 TEST(FrameworkMutex, BlocksNeverSeeHalfLoadedState)

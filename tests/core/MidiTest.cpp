@@ -1,4 +1,6 @@
 // MIDI records: building, decoding, naming and system-exclusive text.
+#include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 
 #include "IPlugStructs.h"
@@ -38,6 +40,16 @@ TEST(MidiMsg, PitchWheelClampsAndReadsBack)
   EXPECT_EQ(msg.PitchWheel(), -1.0);
   IMidiMsg other(0, 0x90, 1, 2);
   EXPECT_EQ(other.PitchWheel(), 0.0);
+
+  // Values far outside -1..1 clamp (a plain cast to int would wrap); NaN centres.
+  const struct { double value; int data1, data2; } hostile[] = {{1e300, 0x7F, 0x7F}, {-1e300, 0, 0},
+                                                                 {std::nan(""), 0, 64}, {262144.0, 0x7F, 0x7F}};
+  for (const auto& h : hostile)
+  {
+    msg.MakePitchWheelMsg(h.value);
+    EXPECT_EQ(msg.mData1, h.data1) << h.value;
+    EXPECT_EQ(msg.mData2, h.data2) << h.value;
+  }
 }
 
 TEST(MidiMsg, ControlChange)
@@ -87,6 +99,11 @@ TEST(MidiMsg, NamesAndSysExText)
   EXPECT_STREQ(SysExStr(big, sizeof(big), data, 5), "F0 7E 7F 09 F7");
   EXPECT_STREQ(SysExStr(big, sizeof(big), nullptr, 5), "");
   EXPECT_STREQ(SysExStr(big, sizeof(big), data, 0), "");
+  // A capacity of exactly three bytes per byte fits without a spill.
+  char guarded[12];
+  memset(guarded, 'G', sizeof(guarded));
+  EXPECT_STREQ(SysExStr(guarded, 9, data, 5), "F0 7E 7F");
+  EXPECT_EQ(guarded[9], 'G');
 
   ISysEx sysex(4, data, 5);
   sysex.Clear();

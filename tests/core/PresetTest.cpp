@@ -189,8 +189,9 @@ TEST(Presets, CorruptPresetListsNeverReadOutOfBounds)
     ByteChunk bad;
     bad.Put(&len);
     bad.PutBytes("zzzzzzzz", 8);
-    Mixed target;
-    target.UnserializePresets(&bad, 0);
+    Mixed target, fresh;
+    EXPECT_EQ(target.UnserializePresets(&bad, 0), -1) << len;
+    for (int i = 0; i < target.NParams(); ++i) EXPECT_EQ(target.GetParam(i)->Value(), fresh.GetParam(i)->Value());
   }
 }
 

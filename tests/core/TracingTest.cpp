@@ -7,19 +7,6 @@
 
 #include "Log.h"
 
-TEST(Tracing, TraceWritesNothing)
-{
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
-  Trace(TRACE_HERE, "%s %d %f", "anything", 1, 2.0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-  EXPECT_STREQ(VSTOpcodeStr(3), "");
-  EXPECT_STREQ(AUSelectStr(3), "");
-  EXPECT_STREQ(AUPropertyStr(3), "");
-  EXPECT_STREQ(AUScopeStr(3), "");
-}
-
 TEST(Tracing, CurrentTimeCarriesTheUtcOffset)
 {
   const char* oldTz = getenv("TZ");

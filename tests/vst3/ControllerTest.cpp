@@ -46,7 +46,7 @@ TEST_F(Binding, ValuesAndConversions)
   EXPECT_EQ(c->getParamNormalized(0), 0.5);
   EXPECT_EQ(c->setParamNormalized(3, 0.25), kResultOk);
   EXPECT_EQ(c->getParamNormalized(3), 0.25);
-  EXPECT_EQ(c->setParamNormalized(kPreset, 0.5), kResultFalse);
+  EXPECT_EQ(c->setParamNormalized(kPreset, 1.0), kResultFalse);  // names no preset
   EXPECT_EQ(c->setParamNormalized(4, 0.5), kResultFalse);
   EXPECT_EQ(c->getParamNormalized(kPreset), 0.0);
   EXPECT_EQ(c->getParamNormalized(99), 0.0);

@@ -3,6 +3,8 @@
 // and latency changes. The plug-in object is used directly.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "HostObjects.h"
 #include "Plushgrit.h"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
@@ -35,10 +37,14 @@ TEST_F(Direct, HostIsIdentifiedByItsApplicationName)
   EXPECT_EQ(plug->GetHostVersion(true), 0);
   EXPECT_EQ(plug->GetCurrentPresetIdx(), 0);
 
-  // A second initialize is refused and adds no second set of busses.
+  // A second initialize is refused and changes nothing: no second set of
+  // busses, the same host, and no restore of preset 0 over the settings.
+  plug->setParamNormalized(3, 0.8);
   EXPECT_EQ(plug->initialize(&other), kResultFalse);
   EXPECT_EQ(plug->getBusCount(kAudio, kInput), 1);
   EXPECT_EQ(plug->getParameterCount(), 6);
+  EXPECT_EQ(plug->GetHost(), kHostReaper);
+  EXPECT_DOUBLE_EQ(plug->getParamNormalized(3), 0.8);
 }
 
 TEST_F(Direct, EditorGesturesReachTheComponentHandler)
@@ -118,4 +124,69 @@ TEST_F(Direct, BusLabelsAndDelayLineFromConstruction)
   EXPECT_TRUE(plug->IsInChannelConnected(0));
   EXPECT_TRUE(plug->IsOutChannelConnected(1));
   EXPECT_EQ(plug->GetAPI(), kAPIVST3);
+
+  // The delay line exists: with a latency of 3 the bypassed output lags.
+  plug->initialize(nullptr);
+  plug->SetLatency(3);
+  ProcessSetup setup{kRealtime, kSample64, 8, 48000.0};
+  ASSERT_EQ(plug->setupProcessing(setup), kResultOk);
+  plug->setParamNormalized(kBypassParam, 1.0);
+  plug->activateBus(kAudio, kInput, 0, true);
+  plug->activateBus(kAudio, kOutput, 0, true);
+  double in[5] = {1, 2, 3, 4, 5}, out[5] = {};
+  double *ins[1] = {in}, *outs[1] = {out};
+  AudioBusBuffers inBus, outBus;
+  inBus.numChannels = outBus.numChannels = 1;
+  inBus.channelBuffers64 = ins;
+  outBus.channelBuffers64 = outs;
+  ProcessData data;
+  data.symbolicSampleSize = kSample64;
+  data.numSamples = 5;
+  data.numInputs = data.numOutputs = 1;
+  data.inputs = &inBus;
+  data.outputs = &outBus;
+  plug->process(data);
+  EXPECT_EQ(std::vector<double>(out, out + 5), (std::vector<double>{0, 0, 0, 1, 2}));
+}
+
+namespace
+{
+// A plug-in with a side-chain: a stereo main and a stereo auxiliary input,
+// and an enumerated parameter without display texts.
+struct SidechainPlug : IPlugVST3
+{
+  SidechainPlug()
+      : IPlugVST3(IPlugInstanceInfo(), 1, "4-2 1-2", 0, "Sc", "Sc", "Test", 0x10000, 'Scpl', 'Test', 0, false, false,
+                  false, 2)
+  {
+    GetParam(0)->InitEnum("Mode", 1, 4);
+  }
+};
+}  // namespace
+
+TEST(DirectSidechain, ArrangementsKeepBusPositionsAndBareEnumsGetWholeSteps)
+{
+  auto* plug = new SidechainPlug;
+  ASSERT_EQ(plug->initialize(nullptr), kResultOk);
+  ASSERT_EQ(plug->getBusCount(kAudio, kInput), 2);
+
+  SpeakerArrangement ins[2] = {SpeakerArr::kMono, SpeakerArr::kStereo};
+  SpeakerArrangement outs[1] = {SpeakerArr::kStereo};
+  EXPECT_EQ(plug->setBusArrangements(ins, 2, outs, 1), kResultTrue);
+  BusInfo main, aux;
+  ASSERT_EQ(plug->getBusInfo(kAudio, kInput, 0, main), kResultOk);
+  ASSERT_EQ(plug->getBusInfo(kAudio, kInput, 1, aux), kResultOk);
+  EXPECT_EQ(main.busType, kMain);  // still bus 0, now mono
+  EXPECT_EQ(main.channelCount, 1);
+  EXPECT_EQ(aux.busType, kAux);
+  EXPECT_EQ(aux.channelCount, 2);
+
+  ParameterInfo info;
+  ASSERT_EQ(plug->getParameterInfo(1, info), kResultOk);  // after Bypass
+  EXPECT_EQ(info.id, 0u);
+  EXPECT_EQ(info.stepCount, 3);
+  EXPECT_DOUBLE_EQ(plug->normalizedParamToPlain(0, 1.0 / 3.0), 1.0);
+
+  plug->terminate();
+  plug->release();
 }

@@ -62,9 +62,9 @@ TEST(Factory, SecondCallReturnsTheSameFactoryWithOneMoreReference)
   ASSERT_NE(getFactory, nullptr);
   IPluginFactory* again = getFactory();
   EXPECT_EQ(again, module.Factory());
-  // One reference from the module's holder, one from this call: addRef
-  // returns the count after adding.
-  EXPECT_EQ(again->addRef(), 3u);
+  // The module's own reference, one from the host's holder and one from
+  // this call: addRef returns the count after adding.
+  EXPECT_EQ(again->addRef(), 4u);
   again->release();
   again->release();
 }

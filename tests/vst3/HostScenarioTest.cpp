@@ -85,16 +85,21 @@ TEST_F(Binding, SwitchedOffOutputBusIsLeftAlone)
 TEST_F(Binding, ProcessingMovesToAnotherThreadBetweenBlocks)
 {
   Prepare(kSample64, 512);
-  std::vector<double> buf(512, 0.25), out(512);
-  double* in[] = {buf.data(), buf.data()};
-  double* outs[] = {out.data(), out.data()};
+  std::vector<double> l(512), r(512), ol(512), orr(512);
+  for (int i = 0; i < 512; ++i) l[i] = r[i] = 0.8 * std::sin(i * 0.03);
+  double* in[] = {l.data(), r.data()};
+  double* outs[] = {ol.data(), orr.data()};
+  // Each thread changes the drive; the next thread hears exactly that drive.
   for (int t = 0; t < 4; ++t)
   {
     std::thread audio([&] {
-      for (int i = 0; i < 10; ++i) plugin.Process(in, 2, outs, 2, 512);
+      vst3host::ParameterChanges changes;
+      changes.Add(3, 0.25 * t);
+      for (int i = 0; i < 3; ++i) plugin.Process(in, 2, outs, 2, 512, i ? nullptr : &changes);
     });
     audio.join();
-    for (double v : out) ASSERT_TRUE(std::isfinite(v));
+    const ReferenceChainSettings heard{0.0, 0.0, 1.0, 0.25 * t};
+    for (int i = 0; i < 512; ++i) ASSERT_EQ(ol[i], ReferenceChainSample(l[i], heard)) << t << " " << i;
   }
 }
 

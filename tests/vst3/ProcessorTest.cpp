@@ -1,6 +1,7 @@
 // Busses, processing set-up, and blocks at 32 and 64 bits with parameter
 // automation, bypass and preset changes, against the literal chain.
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "BindingFixture.h"
@@ -123,7 +124,7 @@ TEST_F(Binding, BlocksAtBothPrecisionsEqualTheChain)
   }
 }
 
-TEST_F(Binding, BypassFollowsTheLastPointAboveOneHalf)
+TEST_F(Binding, BypassFollowsTheLastPointAboveOneHalfAndSurvivesANewSetUp)
 {
   Prepare(kSample32);
   const int n = 64;
@@ -143,10 +144,25 @@ TEST_F(Binding, BypassFollowsTheLastPointAboveOneHalf)
   EXPECT_EQ(b.ol, b.l0);  // passed through unchanged
   EXPECT_EQ(b.orr, b.r0);
 
-  // A new set-up clears the bypass.
+  // A new sample rate keeps the host's bypass: heard, shown and saved.
   plugin.Stop();
-  Prepare(kSample32);
-  EXPECT_EQ(plugin.Controller()->getParamNormalized(kBypass), 0.0);
+  ASSERT_EQ(plugin.Setup(96000.0, 256, kSample32), kResultOk);
+  ASSERT_TRUE(plugin.Start());
+  EXPECT_EQ(plugin.Controller()->getParamNormalized(kBypass), 1.0);
+  Stereo<float> c(n);
+  plugin.Process(c.in(), 2, c.out(), 2, n);
+  EXPECT_EQ(c.ol, c.l0);
+  vst3host::Bytes state;
+  ASSERT_TRUE(plugin.GetControllerState(state));
+  int32 savedBypass = 0;
+  memcpy(&savedBypass, state.data() + 32, 4);
+  EXPECT_EQ(savedBypass, 1);
+
+  // A NaN point changes nothing.
+  changes.Clear();
+  changes.Add(kBypass, std::nan(""));
+  plugin.Process(c.in(), 2, c.out(), 2, n, &changes);
+  EXPECT_EQ(plugin.Controller()->getParamNormalized(kBypass), 1.0);
 }
 
 TEST_F(Binding, PresetChangesRestoreOnlyExistingPresets)
@@ -239,4 +255,92 @@ TEST_F(Binding, ProcessBeforeSetupWritesSilenceInsteadOfCrashing)
   Stereo<float> io(32);
   EXPECT_EQ(plugin.Process(io.in(), 2, io.out(), 2, 32), kResultOk);
   EXPECT_EQ(io.ol, std::vector<float>(32, 0.0f));
+}
+
+TEST_F(Binding, UnusableSetUpsAreRefusedAndThePreviousOneKeepsWorking)
+{
+  Prepare(kSample32, 256);
+  plugin.Stop();
+  EXPECT_EQ(plugin.Setup(96000.0, 300000000, kSample32), kResultFalse);  // 2.4 GB a channel
+  EXPECT_EQ(plugin.Setup(96000.0, 0, kSample32), kResultFalse);
+  EXPECT_EQ(plugin.Setup(std::nan(""), 256, kSample32), kResultFalse);
+  ASSERT_TRUE(plugin.Start());
+  Stereo<float> a(256);
+  plugin.Process(a.in(), 2, a.out(), 2, 256);
+  for (int i = 0; i < 256; ++i) ASSERT_EQ(a.ol[i], (float) ReferenceChainSample(a.l0[i], defaults())) << i;
+}
+
+TEST_F(Binding, BlockOfAnotherSampleSizeThanTheSetUpIsSkipped)
+{
+  Prepare(kSample64, 64);
+  Stereo<float> a(64);  // 32-bit buffers read as 64-bit would be read past their end
+  EXPECT_EQ(plugin.Process(a.in(), 2, a.out(), 2, 64), kResultOk);
+  EXPECT_EQ(a.ol, std::vector<float>(64, 9.0f));
+  Stereo<double> b(64);
+  plugin.Process(b.in(), 2, b.out(), 2, 64);
+  EXPECT_EQ(b.ol[5], ReferenceChainSample(b.l0[5], defaults()));
+}
+
+TEST_F(Binding, ControllerChangesReachTheSoundAndTheSavedState)
+{
+  Prepare(kSample64);
+  IEditController* c = plugin.Controller();
+  ASSERT_EQ(c->setParamNormalized(3, 0.6), kResultOk);  // Drive, only on the controller
+  ASSERT_EQ(c->setParamNormalized(2, 0.5), kResultOk);  // Mix
+  Stereo<double> a(64);
+  plugin.Process(a.in(), 2, a.out(), 2, 64);
+  const ReferenceChainSettings heard{0.0, 0.0, 0.5, 0.6};
+  for (int i = 0; i < 64; ++i) ASSERT_EQ(a.ol[i], ReferenceChainSample(a.l0[i], heard)) << i;
+
+  vst3host::Bytes saved;
+  ASSERT_TRUE(plugin.GetControllerState(saved));
+  vst3host::HostedPlugin reloaded;
+  ASSERT_TRUE(reloaded.Load(*sModule, &context));
+  ASSERT_EQ(reloaded.SetControllerState(saved), kResultOk);
+  ASSERT_EQ(reloaded.SetBusArrangements(2, 2), kResultTrue);
+  ASSERT_EQ(reloaded.Setup(48000.0, 512, kSample64), kResultOk);
+  ASSERT_TRUE(reloaded.Start());
+  Stereo<double> b(64);
+  reloaded.Process(b.in(), 2, b.out(), 2, 64);
+  EXPECT_EQ(b.ol, a.ol);
+}
+
+TEST_F(Binding, BypassAndProgramChangesThroughTheController)
+{
+  Prepare(kSample32);
+  IEditController* c = plugin.Controller();
+  EXPECT_EQ(c->setParamNormalized(kBypass, 1.0), kResultOk);
+  EXPECT_EQ(c->getParamNormalized(kBypass), 1.0);
+  Stereo<float> a(32);
+  plugin.Process(a.in(), 2, a.out(), 2, 32);
+  EXPECT_EQ(a.ol, a.l0);
+  EXPECT_EQ(c->setParamNormalized(kBypass, 0.2), kResultOk);
+  EXPECT_EQ(c->getParamNormalized(kBypass), 0.0);
+
+  // A program change that moves the parameters tells the host at once.
+  c->setParamNormalized(3, 0.9);
+  const size_t before = plugin.Handler().Restarts().size();
+  EXPECT_EQ(c->setParamNormalized(kPreset, 0.0), kResultOk);
+  EXPECT_EQ(c->getParamNormalized(3), 0.0);
+  auto restarts = plugin.Handler().Restarts();
+  ASSERT_EQ(restarts.size(), before + 1);
+  EXPECT_EQ(restarts.back(), kParamValuesChanged);
+  // The same program again moves nothing and says nothing; NaN is refused.
+  EXPECT_EQ(c->setParamNormalized(kPreset, 0.0), kResultOk);
+  c->setParamNormalized(3, 0.9);
+  EXPECT_EQ(c->setParamNormalized(kPreset, std::nan("")), kResultFalse);
+  EXPECT_DOUBLE_EQ(c->getParamNormalized(3), 0.9);
+  EXPECT_EQ(plugin.Handler().Restarts().size(), before + 1);
+
+  // Through process the news waits for the host's user-interface thread.
+  vst3host::ParameterChanges changes;
+  changes.Add(kPreset, std::nan(""));
+  plugin.Process(a.in(), 2, a.out(), 2, 32, &changes);
+  EXPECT_DOUBLE_EQ(c->getParamNormalized(3), 0.9);  // NaN restored nothing
+  changes.Clear();
+  changes.Add(kPreset, 0.0);
+  plugin.Process(a.in(), 2, a.out(), 2, 32, &changes);
+  EXPECT_EQ(plugin.Handler().Restarts().size(), before + 1);
+  EXPECT_EQ(c->getParamNormalized(3), 0.0);
+  EXPECT_EQ(plugin.Handler().Restarts().size(), before + 2);
 }

@@ -1,9 +1,11 @@
 // The state stream through the controller's and the component's doors:
 // layout, round trips, short streams, and garbage that must never crash.
+#include <algorithm>
 #include <cstring>
 #include <random>
 
 #include "BindingFixture.h"
+#include "pluginterfaces/base/ibstream.h"
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -26,7 +28,73 @@ vst3host::Bytes stateOf(std::initializer_list<double> values, int bypass = -1)
   }
   return b;
 }
+// Takes at most `room` bytes in all, then refuses; reads hand out at most
+// `chunk` bytes a call, as pipes and network streams do.
+class LimitedStream : public IBStream
+{
+public:
+  LimitedStream(int32 room, vst3host::Bytes data = {}, int32 chunk = 1 << 30)
+      : mRoom(room), mData(std::move(data)), mChunk(chunk) {}
+  tresult PLUGIN_API read(void* buffer, int32 n, int32* numRead) override
+  {
+    int32 got = std::min({n, mChunk, (int32) mData.size() - mPos});
+    memcpy(buffer, mData.data() + mPos, (size_t) got);
+    mPos += got;
+    if (numRead) *numRead = got;
+    return kResultOk;
+  }
+  tresult PLUGIN_API write(void* buffer, int32 n, int32* written) override
+  {
+    int32 put = std::min(n, mRoom - (int32) mData.size());
+    mData.insert(mData.end(), (char*) buffer, (char*) buffer + put);
+    if (written) *written = put;
+    return put > 0 ? kResultOk : kResultFalse;
+  }
+  tresult PLUGIN_API seek(int64, int32, int64*) override { return kNotImplemented; }
+  tresult PLUGIN_API tell(int64* pos) override { return pos ? (*pos = mPos, kResultOk) : kInvalidArgument; }
+  tresult PLUGIN_API queryInterface(const TUID, void**) override { return kNoInterface; }
+  VST3HOST_FIXED_REFCOUNT
+
+private:
+  int32 mRoom, mPos = 0;
+  vst3host::Bytes mData;
+  int32 mChunk;
+};
 }  // namespace
+
+TEST_F(Binding, SavingIntoAStreamThatRefusesReportsFailure)
+{
+  for (int32 room : {0, 20, 32, 35})
+  {
+    LimitedStream stream(room);
+    EXPECT_EQ(plugin.Controller()->getState(&stream), kResultFalse) << room;
+    EXPECT_EQ(plugin.Component()->getState(&stream), kResultFalse) << room;
+  }
+  LimitedStream roomy(36);
+  EXPECT_EQ(plugin.Controller()->getState(&roomy), kResultOk);
+}
+
+TEST_F(Binding, StreamEndingInsideAValueNeverMixesOldAndNewBytes)
+{
+  plugin.Controller()->setParamNormalized(1, 0.6);   // Out +2 dB
+  plugin.Controller()->setParamNormalized(3, 0.4);
+  vst3host::Bytes cut = stateOf({4.0, -2.0});
+  cut.resize(12);  // In, then half of Out
+  LimitedStream stream(0, cut);
+  EXPECT_EQ(plugin.Controller()->setState(&stream), kResultFalse);
+  EXPECT_DOUBLE_EQ(plugin.Controller()->getParamNormalized(0), 0.7);  // In 4 dB
+  EXPECT_DOUBLE_EQ(plugin.Controller()->getParamNormalized(1), 0.5);  // a failed read: 0 dB, no mixed bytes
+  EXPECT_DOUBLE_EQ(plugin.Controller()->getParamNormalized(3), 0.4);  // not reached: kept
+}
+
+TEST_F(Binding, StateDeliveredAFewBytesAtATimeLoadsWhole)
+{
+  LimitedStream trickle(0, stateOf({-2.5, 3.0, 0.25, 0.75}, 1), 5);
+  EXPECT_EQ(plugin.Controller()->setState(&trickle), kResultOk);
+  EXPECT_DOUBLE_EQ(plugin.Controller()->getParamNormalized(1), 0.65);
+  EXPECT_DOUBLE_EQ(plugin.Controller()->getParamNormalized(3), 0.75);
+  EXPECT_EQ(plugin.Controller()->getParamNormalized(kBypass), 1.0);
+}
 
 TEST_F(Binding, StateIsFourDoublesAndTheBypassFlag)
 {
