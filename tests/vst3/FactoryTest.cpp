@@ -3,7 +3,9 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstring>
+#include <fstream>
 
 #include "PluginModule.h"
 #include "pluginterfaces/base/ipluginbase.h"
@@ -85,4 +87,36 @@ TEST(Factory, BrokenBundlesReportWhy)
   EXPECT_FALSE(module.Open("/nonexistent/Nothing.vst3"));
   EXPECT_NE(module.Error().find("cannot load"), std::string::npos);
   EXPECT_EQ(vst3host::PluginModule::LibraryInBundle("/x/Foo.vst3"), "/x/Foo.vst3");
+}
+
+// The bundle's moduleinfo.json says what the factory says, field by field.
+TEST(Factory, ModuleInfoDescribesTheFactory)
+{
+  std::ifstream file(std::string(PLUSHGRIT_BUNDLE) + "/Contents/Resources/moduleinfo.json");
+  ASSERT_TRUE(file.good());
+  const std::string json((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+
+  vst3host::PluginModule module;
+  ASSERT_TRUE(module.Open(PLUSHGRIT_BUNDLE)) << module.Error();
+  PFactoryInfo info;
+  ASSERT_EQ(module.Factory()->getFactoryInfo(&info), kResultOk);
+  IPluginFactory2* f2 = nullptr;
+  ASSERT_EQ(module.Factory()->queryInterface(IPluginFactory2::iid, (void**) &f2), kResultOk);
+  PClassInfo2 ci;
+  ASSERT_EQ(f2->getClassInfo2(0, &ci), kResultOk);
+  f2->release();
+
+  char cid[33];
+  for (int i = 0; i < 16; ++i) snprintf(cid + 2 * i, 3, "%02X", (unsigned char) ci.cid[i]);
+  for (const std::string& expected :
+       {std::string("\"Name\": \"Plushgrit\""), std::string("\"Vendor\": \"") + info.vendor + "\"",
+        std::string("\"URL\": \"") + info.url + "\"", std::string("\"E-Mail\": \"") + info.email + "\"",
+        std::string("\"Unicode\": true"), std::string("\"CID\": \"") + cid + "\"",
+        std::string("\"Category\": \"") + ci.category + "\"", std::string("\"Version\": \"") + ci.version + "\"",
+        std::string("\"SDKVersion\": \"") + ci.sdkVersion + "\"",
+        std::string("\"Sub Categories\": [\"Fx\", \"Distortion\"]"),
+        std::string("\"Class Flags\": ") + std::to_string(ci.classFlags),
+        std::string("\"Cardinality\": ") + std::to_string(ci.cardinality)})
+    EXPECT_NE(json.find(expected), std::string::npos) << expected << "\n" << json;
+  EXPECT_EQ(std::count(json.begin(), json.end(), '{'), std::count(json.begin(), json.end(), '}'));
 }
