@@ -8,6 +8,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cmath>
 #include <mutex>
@@ -19,11 +20,19 @@
 
 namespace
 {
-std::mutex gMutex;  // guards the folder, the face list and the reports
+// Guards the folder, the face list, the reports and every call that opens
+// or closes a face on the process's one FreeType library (FreeType wants
+// those serialised per library). Two editors may create fonts at once.
+std::mutex gMutex;
 std::string gFolder;
 bool gFolderSet = false;
-long gGlyphCount = 0;
-long gLiveFonts = 0;
+std::atomic<long> gGlyphCount{0};
+std::atomic<long> gLiveFonts{0};
+
+// Glyphs whose ink box exceeds this many pixels keep their metrics but are
+// not rasterised: a 30000-pixel font would otherwise take a gigabyte and
+// seconds for a glyph that lands almost wholly off any bitmap.
+const int64_t kMaxGlyphPixels = 4096 * 4096;
 
 struct FaceFile
 {
@@ -41,12 +50,8 @@ std::string lower(std::string s)
 
 std::string defaultFolder()
 {
-  Dl_info info;
-  if (!dladdr(reinterpret_cast<void*>(&DC_SetFontFolder), &info) || !info.dli_fname) return "";
-  std::string path = info.dli_fname;
-  size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return "";
-  return path.substr(0, slash) + "/../Resources/fonts";
+  const std::string resources = DC_ModuleResourcesFolder();
+  return resources.empty() ? "" : resources + "/fonts";
 }
 
 // Every face file in the folder, with its family and style.
@@ -187,7 +192,12 @@ DCFont* DC_CreateFont(int height, int width, int escapement, int, int weight, bo
   if (path.empty() || !DC_FreeType()) return nullptr;
 
   DCFont* font = new DCFont;
-  if (FT_New_Face(DC_FreeType(), path.c_str(), 0, &font->face))
+  int failed;
+  {
+    std::lock_guard<std::mutex> lock(gMutex);
+    failed = FT_New_Face(DC_FreeType(), path.c_str(), 0, &font->face);
+  }
+  if (failed)
   {
     delete font;
     return nullptr;
@@ -239,7 +249,11 @@ DCFont* DC_CreateFont(int height, int width, int escapement, int, int weight, bo
 void DC_DeleteFont(DCFont* font)
 {
   if (!font) return;
-  if (font->face) FT_Done_Face(font->face);
+  if (font->face)
+  {
+    std::lock_guard<std::mutex> lock(gMutex);
+    FT_Done_Face(font->face);
+  }
   delete font;
   --gLiveFonts;
 }
@@ -261,10 +275,25 @@ const DCGlyph& DCFont::Glyph(uint32_t code)
     extra = FT_MulFix(face->size->metrics.y_ppem * 64, 0x0800);  // 1/32 em
     FT_Outline_Embolden(&slot->outline, extra);
   }
-  if (FT_Render_Glyph(slot, mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0) return g;
   // Along the baseline: the hinted advance when upright; when turned, the
   // untransformed linear advance (16.16 to 26.6).
   g.advance = (angle == 0.0 ? slot->advance.x : (slot->linearHoriAdvance >> 10)) + extra;
+  if (slot->format == FT_GLYPH_FORMAT_OUTLINE)
+  {
+    FT_BBox box;
+    FT_Outline_Get_CBox(&slot->outline, &box);
+    const int64_t w = (box.xMax - box.xMin) / 64 + 2, h = (box.yMax - box.yMin) / 64 + 2;
+    if (w * h > kMaxGlyphPixels)
+    {
+      // Metrics only: the layout stays right, the ink is not drawn.
+      g.left = (int) (box.xMin >> 6);
+      g.top = (int) ((box.yMax + 63) >> 6);
+      g.width = (int) std::min<int64_t>(w, INT32_MAX);
+      g.height = (int) std::min<int64_t>(h, INT32_MAX);
+      return g;
+    }
+  }
+  if (FT_Render_Glyph(slot, mono ? FT_RENDER_MODE_MONO : FT_RENDER_MODE_NORMAL) != 0) return g;
   g.left = slot->bitmap_left;
   g.top = slot->bitmap_top;
   const FT_Bitmap& b = slot->bitmap;
@@ -279,4 +308,19 @@ const DCGlyph& DCFont::Glyph(uint32_t code)
           b.pixel_mode == FT_PIXEL_MODE_MONO ? ((row[x >> 3] >> (7 - (x & 7))) & 1 ? 255 : 0) : row[x];
   }
   return g;
+}
+
+int64_t DC_GetCharAdvance(DeviceContext* ctx, uint32_t code)
+{
+  return ctx && ctx->font ? ctx->font->Glyph(code).advance : 0;
+}
+
+std::string DC_ModuleResourcesFolder()
+{
+  Dl_info info;
+  if (!dladdr(reinterpret_cast<void*>(&DC_ModuleResourcesFolder), &info) || !info.dli_fname) return "";
+  std::string path = info.dli_fname;
+  size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return "";
+  return path.substr(0, slash) + "/../Resources";
 }

@@ -33,6 +33,33 @@ struct DCFont
   const DCGlyph& Glyph(uint32_t code);
 };
 
+// The working lists of DC_DrawText, kept with the context so that drawing
+// a text whose glyphs are already rendered allocates nothing.
+struct DCTextLayout
+{
+  struct Placed
+  {
+    const DCGlyph* glyph;
+    double x, y;  // pen position in layout space, pixels
+  };
+  struct Box
+  {
+    double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+    void add(double x, double y)
+    {
+      x0 = x < x0 ? x : x0;
+      y0 = y < y0 ? y : y0;
+      x1 = x > x1 ? x : x1;
+      y1 = y > y1 ? y : y1;
+    }
+    bool empty() const { return x1 < x0; }
+  };
+  std::vector<Placed> glyphs;
+  std::vector<Box> lines;
+  std::vector<size_t> lineStart;
+  std::vector<double> lineLeft, lineWidth, shift;
+};
+
 struct DeviceContext
 {
   int width = 0, height = 0;
@@ -40,6 +67,7 @@ struct DeviceContext
   DCFont* font = nullptr;
   uint32_t textColor = 0, bkColor = 0xFFFFFF;
   int bkMode = 1;
+  DCTextLayout layout;
 };
 
 // The FreeType library of the process, made on first use.

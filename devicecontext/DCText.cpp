@@ -26,24 +26,11 @@ uint32_t nextCode(const unsigned char*& p, const unsigned char* end)
   return code;
 }
 
-struct Placed
-{
-  const DCGlyph* glyph;
-  double x, y;  // pen position in layout space, pixels
-};
+// Saturating, so that no extent of any font or text is undefined.
+int toIntSat(double v) { return v >= 2147483647.0 ? 2147483647 : (v <= -2147483648.0 ? INT32_MIN : (int) v); }
 
-struct Box
-{
-  double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
-  void add(double x, double y)
-  {
-    x0 = std::min(x0, x);
-    y0 = std::min(y0, y);
-    x1 = std::max(x1, x);
-    y1 = std::max(y1, y);
-  }
-  bool empty() const { return x1 < x0; }
-};
+typedef DCTextLayout::Placed Placed;
+typedef DCTextLayout::Box Box;
 
 inline void blend(unsigned int* p, uint32_t rgb, int cov)
 {
@@ -70,9 +57,13 @@ int DC_DrawText(DeviceContext* ctx, const char* text, int len, RECT* rect, int f
   const bool singleLine = (flags & DT_SINGLELINE) != 0, prefix = !(flags & DT_NOPREFIX);
 
   // Lay out each line from its own origin; lines are one cell apart.
-  std::vector<Placed> glyphs;
-  std::vector<Box> lines(1);
-  std::vector<size_t> lineStart(1, 0);
+  DCTextLayout& layout = ctx->layout;
+  std::vector<Placed>& glyphs = layout.glyphs;
+  std::vector<Box>& lines = layout.lines;
+  std::vector<size_t>& lineStart = layout.lineStart;
+  glyphs.clear();
+  lines.assign(1, Box());
+  lineStart.assign(1, 0);
   int64_t pen = 0;
   while (p < end)
   {
@@ -82,6 +73,7 @@ int DC_DrawText(DeviceContext* ctx, const char* text, int len, RECT* rect, int f
     {
       if (p >= end) break;  // a trailing '&' marks nothing
       code = nextCode(p, end);
+      if (!code) break;  // nor does one before the terminator of a counted text
     }
     if (code == '\r' && !singleLine) continue;
     if (code == '\n' || code == '\r')
@@ -110,7 +102,9 @@ int DC_DrawText(DeviceContext* ctx, const char* text, int len, RECT* rect, int f
   const double c = std::cos(font.angle), s = std::sin(font.angle);
   const bool rotated = font.angle != 0.0;
   double widest = 0.0;
-  std::vector<double> lineLeft(lines.size()), lineWidth(lines.size());
+  std::vector<double>&lineLeft = layout.lineLeft, &lineWidth = layout.lineWidth;
+  lineLeft.assign(lines.size(), 0.0);
+  lineWidth.assign(lines.size(), 0.0);
   for (size_t i = 0; i < lines.size(); ++i)
   {
     int64_t p26 = 0;
@@ -132,7 +126,8 @@ int DC_DrawText(DeviceContext* ctx, const char* text, int len, RECT* rect, int f
     ox = rotated ? x * c + y * s : x;
     oy = rotated ? -x * s + y * c : y;
   };
-  std::vector<double> shift(lines.size(), 0.0);
+  std::vector<double>& shift = layout.shift;
+  shift.assign(lines.size(), 0.0);
   for (size_t i = 0; i < lines.size(); ++i)
   {
     shift[i] = -lineLeft[i];
@@ -155,8 +150,8 @@ int DC_DrawText(DeviceContext* ctx, const char* text, int len, RECT* rect, int f
       extent.add(g.x + g.glyph->left + g.glyph->width, g.y - g.glyph->top + g.glyph->height);
     }
   }
-  const int ex0 = (int) std::floor(extent.x0), ey0 = (int) std::floor(extent.y0);
-  const int width = (int) std::ceil(extent.x1) - ex0, height = (int) std::ceil(extent.y1) - ey0;
+  const int ex0 = toIntSat(std::floor(extent.x0)), ey0 = toIntSat(std::floor(extent.y0));
+  const int width = toIntSat(std::ceil(extent.x1) - ex0), height = toIntSat(std::ceil(extent.y1) - ey0);
 
   if (flags & DT_CALCRECT)
   {
@@ -165,23 +160,24 @@ int DC_DrawText(DeviceContext* ctx, const char* text, int len, RECT* rect, int f
     return height;
   }
 
-  // Place the extent in the rectangle.
-  int x0 = rect->left, y0 = rect->top;
-  if (flags & DT_CENTER) x0 = rect->left + (rect->right - rect->left - width) / 2;
-  else if (flags & DT_RIGHT) x0 = rect->right - width;
-  if (flags & DT_VCENTER) y0 = rect->top + (rect->bottom - rect->top - height) / 2;
-  else if (flags & DT_BOTTOM) y0 = rect->bottom - height;
-  const int dx = x0 - ex0, dy = y0 - ey0;
+  // Place the extent in the rectangle, in 64 bits: rectangles anywhere in
+  // the int range, and extents of huge fonts, cannot wrap.
+  int64_t x0 = rect->left, y0 = rect->top;
+  if (flags & DT_CENTER) x0 = rect->left + ((int64_t) rect->right - rect->left - width) / 2;
+  else if (flags & DT_RIGHT) x0 = (int64_t) rect->right - width;
+  if (flags & DT_VCENTER) y0 = rect->top + ((int64_t) rect->bottom - rect->top - height) / 2;
+  else if (flags & DT_BOTTOM) y0 = (int64_t) rect->bottom - height;
+  const int64_t dx = x0 - ex0, dy = y0 - ey0;
 
   // Nothing leaves the extent, the bitmap, or (unless no clipping) the rect.
-  int cl = std::max(0, x0), ct = std::max(0, y0);
-  int cr = std::min(ctx->width, x0 + width), cb = std::min(ctx->height, y0 + height);
+  int64_t cl = std::max<int64_t>(0, x0), ct = std::max<int64_t>(0, y0);
+  int64_t cr = std::min<int64_t>(ctx->width, x0 + width), cb = std::min<int64_t>(ctx->height, y0 + height);
   if (!(flags & DT_NOCLIP))
   {
-    cl = std::max(cl, rect->left);
-    ct = std::max(ct, rect->top);
-    cr = std::min(cr, rect->right);
-    cb = std::min(cb, rect->bottom);
+    cl = std::max<int64_t>(cl, rect->left);
+    ct = std::max<int64_t>(ct, rect->top);
+    cr = std::min<int64_t>(cr, rect->right);
+    cb = std::min<int64_t>(cb, rect->bottom);
   }
   if (cl >= cr || ct >= cb) return height;
 
@@ -196,12 +192,14 @@ int DC_DrawText(DeviceContext* ctx, const char* text, int len, RECT* rect, int f
   for (const Placed& g : glyphs)
   {
     const DCGlyph& gl = *g.glyph;
-    const int gx = (int) g.x + dx + gl.left, gy = (int) g.y + dy - gl.top;
-    for (int y = std::max(ct, gy); y < std::min(cb, gy + gl.height); ++y)
+    // Glyphs too large to rasterise have metrics but no coverage.
+    if (gl.coverage.size() != (size_t) gl.width * (size_t) gl.height) continue;
+    const int64_t gx = (int64_t) g.x + dx + gl.left, gy = (int64_t) g.y + dy - gl.top;
+    for (int64_t y = std::max(ct, gy); y < std::min<int64_t>(cb, gy + gl.height); ++y)
     {
       unsigned int* row = ctx->bits + (size_t) y * ctx->width;
       const uint8_t* cov = gl.coverage.data() + (size_t) (y - gy) * gl.width;
-      for (int x = std::max(cl, gx); x < std::min(cr, gx + gl.width); ++x)
+      for (int64_t x = std::max(cl, gx); x < std::min<int64_t>(cr, gx + gl.width); ++x)
         if (const int v = cov[x - gx]) blend(row + x, ctx->textColor, v);
     }
   }
@@ -210,11 +208,11 @@ int DC_DrawText(DeviceContext* ctx, const char* text, int len, RECT* rect, int f
   {
     for (size_t i = 0; i < lines.size(); ++i)
     {
-      const int left = (int) (shift[i] + lineLeft[i]) + dx, right = left + (int) lineWidth[i];
-      const int baseline = (int) (i * font.cellHeight) + font.ascent + dy;
-      auto bar = [&](int top) {
-        for (int y = std::max(ct, top); y < std::min(cb, top + font.underlineThickness); ++y)
-          for (int x = std::max(cl, left); x < std::min(cr, right); ++x)
+      const int64_t left = (int64_t) (shift[i] + lineLeft[i]) + dx, right = left + (int64_t) lineWidth[i];
+      const int64_t baseline = (int64_t) i * font.cellHeight + font.ascent + dy;
+      auto bar = [&](int64_t top) {
+        for (int64_t y = std::max(ct, top); y < std::min<int64_t>(cb, top + font.underlineThickness); ++y)
+          for (int64_t x = std::max(cl, left); x < std::min(cr, right); ++x)
             blend(ctx->bits + (size_t) y * ctx->width + x, ctx->textColor, 255);
       };
       if (font.underline) bar(baseline + font.underlinePos - font.underlineThickness / 2);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct RECT
 {
@@ -77,6 +78,16 @@ enum
 // Returns the height of the text. Nothing is drawn outside the measured
 // extent placed as the flags say.
 int DC_DrawText(DeviceContext* ctx, const char* text, int len, RECT* rect, int flags);
+
+// The advance of one character of the selected font along the baseline, in
+// 26.6 pixels (64ths), as DC_DrawText lays it out; 0 without a font.
+int64_t DC_GetCharAdvance(DeviceContext* ctx, uint32_t code);
+
+// The Contents/Resources folder of the bundle of the module this code is
+// linked into (found through the module's own address, so a plug-in finds
+// its bundle whatever program hosts it); empty when unknown. Fonts come
+// from its "fonts" folder, images from the folder itself.
+std::string DC_ModuleResourcesFolder();
 
 // Where bundled font files are looked for first; by default the
 // Contents/Resources/fonts folder of the module this code is linked into.

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "lice_text.h"
@@ -40,9 +41,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   LICE_SysBitmap sysbm(48, 24);
   LICE_IBitmap* bm = sys ? (LICE_IBitmap*) &sysbm : (LICE_IBitmap*) &mem;
   LICE_Clear(bm, 0);
+  // A counted text gets a buffer of exactly its count, unterminated, as
+  // callers hand over a slice of a longer string: any read past the count
+  // is then a read past the buffer. An uncounted one is terminated.
+  const bool counted = count >= 0 && (size_t) count <= text.size();
+  std::unique_ptr<char[]> exact(new char[counted ? (size_t) count + !count : text.size() + 1]);
+  if (counted) memcpy(exact.get(), text.data(), (size_t) count);
+  else memcpy(exact.get(), text.c_str(), text.size() + 1);
   RECT r = rect;
-  font.DrawText(bm, text.c_str(), count, &r, flags);
+  font.DrawText(bm, exact.get(), count, &r, flags);
   r = rect;
-  font.DrawText(nullptr, text.c_str(), count, &r, flags | DT_CALCRECT);
+  font.DrawText(nullptr, exact.get(), count, &r, flags | DT_CALCRECT);
   return 0;
 }

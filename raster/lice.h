@@ -78,7 +78,8 @@ public:
   LICE_pixel* getBits() override;
   int getWidth() override { return m_width; }
   int getHeight() override { return m_height; }
-  int getRowSpan() override { return (m_width + m_linealign) & ~m_linealign; }
+  // Storage exists only for sizes whose rows fit (resize checks in 64 bits).
+  int getRowSpan() override { return m_width > 0 ? (m_width + m_linealign) & ~m_linealign : 0; }
   bool resize(int w, int h) override;
 
 private:

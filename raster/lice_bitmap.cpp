@@ -27,7 +27,9 @@ bool LICE_MemBitmap::resize(int w, int h)
   m_width = w;
   m_height = h;
 
-  long long need = (long long) h * (long long) getRowSpan() * 4;
+  // The row span rounded up in 64 bits: near the int limit it would wrap.
+  const long long span = ((long long) w + m_linealign) & ~(long long) m_linealign;
+  long long need = (long long) h * span * 4;
   if (need <= 0 || w <= 0 || h <= 0 || need > 0x7FFFFFFF - 64)
   {
     // Not positive, or beyond what a size field holds: no storage.

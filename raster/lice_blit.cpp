@@ -82,7 +82,9 @@ void _LICE_CombinePixelsHSVAdjust::doPix(LICE_pixel_chan* dest, int r, int g, in
 void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, int srcx, int srcy, int srcw, int srch,
                float alpha, int mode)
 {
-  RECT r = {srcx, srcy, srcx + srcw, srcy + srch};
+  // The far edges saturate: a rectangle reaching past the int range ends
+  // there, which is beyond any bitmap.
+  RECT r = {srcx, srcy, LICE_SatInt((int64_t) srcx + srcw), LICE_SatInt((int64_t) srcy + srch)};
   LICE_Blit(dest, src, dstx, dsty, &r, alpha, mode);
 }
 
@@ -92,36 +94,21 @@ void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, const 
   LICE_View d(dest), s(src);
   if (!d.valid() || !s.valid()) return;
 
-  RECT sr = srcrect ? *srcrect : RECT{0, 0, s.w, s.h};
-  if (sr.right > s.w) sr.right = s.w;
-  if (sr.bottom > s.h) sr.bottom = s.h;
-  if (sr.left < 0)
-  {
-    dstx -= sr.left;
-    sr.left = 0;
-  }
-  if (sr.top < 0)
-  {
-    dsty -= sr.top;
-    sr.top = 0;
-  }
-  if (dstx < 0)
-  {
-    sr.left -= dstx;
-    dstx = 0;
-  }
-  if (dsty < 0)
-  {
-    sr.top -= dsty;
-    dsty = 0;
-  }
-  int cpw = sr.right - sr.left, cph = sr.bottom - sr.top;
-  if (cpw > d.w - dstx) cpw = d.w - dstx;
-  if (cph > d.h - dsty) cph = d.h - dsty;
-  if (cpw < 1 || cph < 1) return;
+  // The source rectangle on the source, then its image on the destination;
+  // a cut on either side moves the other by the same amount.
+  LICE_Rect64 sr = srcrect ? LICE_Rect64{srcrect->left, srcrect->top, srcrect->right, srcrect->bottom}
+                           : LICE_Rect64{0, 0, s.w, s.h};
+  int64_t dx = (int64_t) dstx + (sr.l < 0 ? -sr.l : 0), dy = (int64_t) dsty + (sr.t < 0 ? -sr.t : 0);
+  if (!LICE_ClipRect(sr, s.w, s.h)) return;
+  LICE_Rect64 dr = {dx, dy, dx + sr.width(), dy + sr.height()};
+  if (!LICE_ClipRect(dr, d.w, d.h)) return;
+  const int cpw = (int) dr.width(), cph = (int) dr.height();
+  const int srcLeft = (int) (sr.l + (dr.l - dx)), srcTop = (int) (sr.t + (dr.t - dy));
+  dstx = (int) dr.l;
+  dsty = (int) dr.t;
 
   LICE_pixel* dp = d.row(dsty) + dstx;
-  const LICE_pixel* sp = s.row(sr.top) + sr.left;
+  const LICE_pixel* sp = s.row(srcTop) + srcLeft;
   const long dstep = d.step(), sstep = s.step();
 
   if ((mode & 0xF0) == 0xF0)
@@ -147,7 +134,7 @@ void LICE_Blit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, const 
     }
   }
 
-  const int w = (int) (alpha * 256.0f);
+  const int w = LICE_AlphaWeight(alpha);
   LICE_WithBlitCombiner(mode, w, [&](auto tag) {
     _LICE_Template_Blit2<typename decltype(tag)::type>::blit(dp, sp, cpw, cph, dstep, sstep, w);
   });
@@ -176,7 +163,7 @@ void LICE_FillRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel co
   LICE_View d(dest);
   if (!d.valid() || !LICE_ClipToView(d, x, y, w, h) || alpha == 0.0f) return;
 
-  const int wt = (int) (alpha * 256.0f);
+  const int wt = LICE_AlphaWeight(alpha);
   LICE_pixel* p = d.row(y) + x;
   const long step = d.step();
   if ((mode & LICE_BLIT_MODE_MASK) == LICE_BLIT_MODE_COPY)
@@ -252,7 +239,7 @@ void LICE_PutPixel(LICE_IBitmap* bmp, int x, int y, LICE_pixel color, float alph
   LICE_View d(bmp);
   if (!d.valid() || x < 0 || y < 0 || x >= d.w || y >= d.h) return;
   LICE_pixel* p = d.row(y) + x;
-  const int wt = (int) (alpha * 256.0f);
+  const int wt = LICE_AlphaWeight(alpha);
   if ((mode & LICE_BLIT_MODE_MASK) == LICE_BLIT_MODE_COPY && fastCopyFill(p, wt, color)) return;
   LICE_WithFillCombiner(mode, wt, [&](auto tag) {
     typedef typename decltype(tag)::type COMB;

@@ -1,6 +1,8 @@
 // Circles, filled circles, arcs and rounded rectangles.
+#include <algorithm>
 #include <cmath>
-#include <vector>
+#include <cstdint>
+#include <initializer_list>
 
 #include "lice_shapes_common.h"
 
@@ -64,9 +66,9 @@ const SmallCircle kSmallCircles[] = {
 // Each pixel of the outline once: the octant point (x, y) with x <= y is
 // mirrored into all eight octants, skipping the copies that coincide.
 template <class Plot>
-void plotOctants(int cx, int cy, int x, int y, Plot&& plot)
+void plotOctants(int64_t cx, int64_t cy, int64_t x, int64_t y, Plot&& plot)
 {
-  const int px[8] = {x, -x, x, -x, y, -y, y, -y}, py[8] = {y, y, -y, -y, x, x, -x, -x};
+  const int64_t px[8] = {x, -x, x, -x, y, -y, y, -y}, py[8] = {y, y, -y, -y, x, x, -x, -x};
   for (int k = 0; k < 8; ++k)
   {
     // On an axis or the diagonal some mirror images coincide; each pixel once.
@@ -76,47 +78,95 @@ void plotOctants(int cx, int cy, int x, int y, Plot&& plot)
   }
 }
 
-// The midpoint walk of one octant of an aliased circle of radius R: from
-// the axis point (0, R), each column x while x is below y, the row moving
-// in by one where the decision term says so.
-template <class Visit>
-void midpointOctant(int R, Visit&& visit)
+uint64_t isqrt(uint64_t n)
 {
-  visit(0, R);
-  int y = R, d = -R;
-  for (int x = 1; x < y; ++x)
-  {
-    if (d >= 0)
-    {
-      d += 2 * (x + 1 - y) + 1;
-      --y;
-    }
-    else
-    {
-      d += 2 * x + 1;
-    }
-    visit(x, y);
-  }
+  uint64_t r = (uint64_t) std::sqrt((long double) n);
+  while (r * r > n) --r;
+  while ((r + 1) * (r + 1) <= n) ++r;
+  return r;
 }
 
-// Row extents of an aliased filled circle, each row once: halfWidth[j] is
-// the half-width of rows cy - j and cy + j.
-void midpointRows(int R, std::vector<int>& halfWidth)
+// The midpoint walk of an aliased circle of radius R visits, for each column
+// x = 1, 2, ... while x is below the previous row, the row y(x) below; it
+// starts at (0, R). The row has a closed form, the largest y with
+// y (y - 1) <= R^2 - x^2, so any column can be had without walking to it
+// (checked against the walk itself in the tests). R is at most 2^30.
+struct MidpointCircle
 {
-  halfWidth.assign((size_t) R + 1, -1);
-  auto note = [&](int x, int y) {
-    if (halfWidth[(size_t) y] < x) halfWidth[(size_t) y] = x;
-    if (halfWidth[(size_t) x] < y) halfWidth[(size_t) x] = y;
-  };
-  midpointOctant(R, note);
+  int64_t R, X;  // radius and the last column the walk visits
+
+  explicit MidpointCircle(int64_t radius) : R(radius), X(0)
+  {
+    int64_t lo = 0, hi = R;
+    while (lo < hi)
+    {
+      const int64_t m = (lo + hi + 1) / 2;
+      if (m < row(m - 1)) lo = m;
+      else hi = m - 1;
+    }
+    X = lo;
+  }
+  int64_t row(int64_t x) const
+  {
+    if (x == 0) return R;
+    const uint64_t n = (uint64_t) (R * R - x * x);
+    return (int64_t) ((1 + isqrt(4 * n + 1)) / 2);
+  }
+  // Half-width of the filled circle's rows cy - j and cy + j: the largest
+  // column offset among the octant points on that row.
+  int64_t halfWidth(int64_t j) const
+  {
+    int64_t hw = -1;
+    if (j <= X) hw = row(j);
+    const int64_t n = R * R - j * (j - 1);
+    if (n >= 0)
+    {
+      const int64_t xm = std::min((int64_t) isqrt((uint64_t) n), X);
+      if (xm >= 0 && row(xm) == j) hw = std::max(hw, xm);
+    }
+    return hw;
+  }
+};
+
+// One axis of the visible box: offsets k for which c + k or c - k falls in
+// [lo, hi) can be seen along it.
+struct NearAxis
+{
+  int64_t c, lo, hi;
+};
+
+// Offsets k in [0, kMax] that can be seen along any of the given axes (at
+// most two): the only offsets whose mirrored points can land in the box.
+// Visits them in increasing order, each once.
+template <class F>
+void forEachNearOffset(std::initializer_list<NearAxis> axes, int64_t kMax, F&& f)
+{
+  struct Interval
+  {
+    int64_t a, b;
+  } iv[4];
+  int n = 0;
+  for (const NearAxis& ax : axes)
+  {
+    iv[n++] = {std::max<int64_t>(ax.lo - ax.c, 0), std::min(ax.hi - 1 - ax.c, kMax)};  // c + k
+    iv[n++] = {std::max<int64_t>(ax.c - ax.hi + 1, 0), std::min(ax.c - ax.lo, kMax)};  // c - k
+  }
+  std::sort(iv, iv + n, [](const Interval& x, const Interval& y) { return x.a < y.a; });
+  int64_t next = 0;  // first offset not yet visited
+  for (int i = 0; i < n; ++i)
+    for (int64_t k = std::max(iv[i].a, next); k <= iv[i].b; ++k, next = k) f(k);
 }
+
+// Radii beyond this many pixels draw nothing: their squares and centres
+// must stay exact in 64 bits, and no screen comes near.
+const float kMaxRadius = 1073741824.0f;  // 2^30
 
 void drawCircle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel color, float alpha, int mode, bool aa,
                 bool filled, const RECT* clip)
 {
-  if (!dest || r < 0.0f) return;
+  if (!dest || !(r >= 0.0f) || r > kMaxRadius || !std::isfinite(cx) || !std::isfinite(cy)) return;
   LICE_ShapePen pen(dest, color, mode);
-  const int w = (int) (alpha * 256.0f);
+  const int w = LICE_AlphaWeight(alpha);
   if (!pen.usable() || !w) return;
 
   if (!filled && !clip)
@@ -124,39 +174,40 @@ void drawCircle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel colo
     for (const SmallCircle& s : kSmallCircles)
       if (r == s.radius)
       {
-        LICE_DrawGlyph(dest, (int) (cx - r), (int) (cy - r), color, aa ? s.smooth : s.aliased, s.size, s.size, alpha, mode);
+        LICE_DrawGlyph(dest, LICE_ToInt(cx - r), LICE_ToInt(cy - r), color, aa ? s.smooth : s.aliased, s.size, s.size,
+                       alpha, mode);
         return;
       }
   }
 
-  const int icx = (int) (cx + 0.5f), icy = (int) (cy + 0.5f);
-  auto visible = [&](int x, int y) {
-    return pen.inside(x, y) && (!clip || (x >= clip->left && x < clip->right && y >= clip->top && y < clip->bottom));
+  // Everything is visited only where it can land: in the bitmap and the clip.
+  LICE_Rect64 box = {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+  if (!LICE_ClipRect(box, pen.v.w, pen.v.h, clip)) return;
+  const int64_t icx = LICE_ToInt64(cx + 0.5f), icy = LICE_ToInt64(cy + 0.5f);
+  auto put = [&](int64_t x, int64_t y, int weight) {
+    if (x >= box.l && x < box.r && y >= box.t && y < box.b) pen.blend(pen.at((int) x, (int) y), weight);
   };
-  auto put = [&](int x, int y, int weight) {
-    if (visible(x, y)) pen.blend(pen.at(x, y), weight);
+  auto rowSpan = [&](int64_t x0, int64_t x1, int64_t y) {
+    if (y < box.t || y >= box.b) return;
+    for (int64_t x = std::max(x0, box.l); x <= x1 && x < box.r; ++x) pen.blend(pen.at((int) x, (int) y), w);
   };
-  auto rowSpan = [&](int x0, int x1, int y) {
-    for (int x = x0; x <= x1; ++x) put(x, y, w);
+  // Rows cy - j and cy + j (once when j is 0) of a filled circle.
+  auto bothRows = [&](int64_t j, int64_t half) {
+    rowSpan(icx - half, icx + half, icy - j);
+    if (j) rowSpan(icx - half, icx + half, icy + j);
   };
 
   if (!aa)
   {
-    const int R = (int) (r + 0.5f);
+    const MidpointCircle mc((int64_t) (r + 0.5f));
     if (filled)
     {
-      std::vector<int> half;
-      midpointRows(R, half);
-      rowSpan(icx - half[0], icx + half[0], icy);
-      for (int j = 1; j <= R; ++j)
-      {
-        rowSpan(icx - half[(size_t) j], icx + half[(size_t) j], icy - j);
-        rowSpan(icx - half[(size_t) j], icx + half[(size_t) j], icy + j);
-      }
+      forEachNearOffset({{icy, box.t, box.b}}, mc.R, [&](int64_t j) { bothRows(j, mc.halfWidth(j)); });
       return;
     }
-    auto plot = [&](int x, int y) { put(x, y, w); };
-    midpointOctant(R, [&](int x, int y) { plotOctants(icx, icy, x, y, plot); });
+    auto plot = [&](int64_t x, int64_t y) { put(x, y, w); };
+    forEachNearOffset({{icx, box.l, box.r}, {icy, box.t, box.b}}, mc.X,
+                      [&](int64_t x) { plotOctants(icx, icy, x, mc.row(x), plot); });
     return;
   }
 
@@ -164,29 +215,34 @@ void drawCircle(LICE_IBitmap* dest, float cx, float cy, float r, LICE_pixel colo
   // i the circle's exact height h has its fraction f covering the pixel
   // just outside; the pixel at the integer part is inside by 1 - f.
   const double rr = (double) r * r;
-  auto height = [&](int i) { return i ? std::sqrt(rr - (double) i * i) : (double) r; };
+  auto height = [&](int64_t i) { return i ? std::sqrt(rr - (double) i * i) : (double) r; };
+  // The samples run while i is at most one past the height's integer part.
+  auto sampled = [&](int64_t i) {
+    const double h = height(i);
+    return h >= 0.0 && i <= (int64_t) h + 1;
+  };
+  int64_t lo = 0, hi = (int64_t) r + 2;
+  while (lo < hi)
+  {
+    const int64_t m = (lo + hi + 1) / 2;
+    if (sampled(m)) lo = m;
+    else hi = m - 1;
+  }
+  const int64_t lastSample = lo;
   auto edge = [&](bool inner) {
-    for (int i = 0;; ++i)
-    {
+    forEachNearOffset({{icx, box.l, box.r}, {icy, box.t, box.b}}, lastSample, [&](int64_t i) {
       const double h = height(i);
-      if (!(h >= 0.0)) break;
-      const int ih = (int) h;
-      if (i > ih + 1) break;
-      const double f = h - ih;
-      if (inner && i <= ih) plotOctants(icx, icy, i, ih, [&](int x, int y) { put(x, y, (int) ((1.0 - f) * w)); });
-      if (!inner) plotOctants(icx, icy, i, ih + 1, [&](int x, int y) { put(x, y, (int) (f * w)); });
-    }
+      const int64_t ih = (int64_t) h;
+      const double f = h - (double) ih;
+      if (inner && i <= ih) plotOctants(icx, icy, i, ih, [&](int64_t x, int64_t y) { put(x, y, (int) ((1.0 - f) * w)); });
+      if (!inner) plotOctants(icx, icy, i, ih + 1, [&](int64_t x, int64_t y) { put(x, y, (int) (f * w)); });
+    });
   };
   if (filled)
   {
     // Inside is |x| <= floor(sqrt(r^2 - y^2)) on every row, at full
     // weight; the outline's outer pixels, never inside, carry the edge.
-    for (int j = 0; j <= (int) r; ++j)
-    {
-      const int ih = (int) height(j);
-      rowSpan(icx - ih, icx + ih, icy - j);
-      if (j) rowSpan(icx - ih, icx + ih, icy + j);
-    }
+    forEachNearOffset({{icy, box.t, box.b}}, (int64_t) r, [&](int64_t j) { bothRows(j, (int64_t) height(j)); });
     edge(false);
     return;
   }
@@ -215,12 +271,12 @@ void LICE_Arc(LICE_IBitmap* dest, float cx, float cy, float r, float minAngle, f
     LICE_Circle(dest, cx, cy, r, color, alpha, mode, aa);
     return;
   }
+  if (!std::isfinite(minAngle) || !std::isfinite(maxAngle) || !std::isfinite(cx) || !std::isfinite(cy) ||
+      !(r >= 0.0f) || r > kMaxRadius)
+    return;
+  // Angles are as seen: a flipped bitmap is drawn the right way up by the
+  // circle itself.
   double lo = minAngle, hi = maxAngle;
-  if (dest->isFlipped())
-  {
-    lo = M_PI - maxAngle;
-    hi = M_PI - minAngle;
-  }
   if (hi >= twoPi)
   {
     const double shift = hi - std::fmod(hi, twoPi);
@@ -238,7 +294,7 @@ void LICE_Arc(LICE_IBitmap* dest, float cx, float cy, float r, float minAngle, f
   if (hi <= lo) return;
 
   const int W = dest->getWidth(), H = dest->getHeight();
-  const int icx = (int) (cx + 0.5f), icy = (int) (cy + 0.5f);
+  const int64_t icx = LICE_ToInt64(cx + 0.5f), icy = LICE_ToInt64(cy + 0.5f);
   // Piece by piece, each ending at the next quarter turn: within a quarter
   // the arc is monotonic, so the box of its end points holds it.
   const double quarter = M_PI / 2.0;
@@ -246,19 +302,15 @@ void LICE_Arc(LICE_IBitmap* dest, float cx, float cy, float r, float minAngle, f
   {
     double next = (std::floor(a / quarter) + 1.0) * quarter;
     if (next > hi) next = hi;
-    const int xa = (int) (cx + r * std::sin(a) + 0.5), ya = (int) (cy - r * std::cos(a) + 0.5);
-    const int xb = (int) (cx + r * std::sin(next) + 0.5), yb = (int) (cy - r * std::cos(next) + 0.5);
-    RECT box;
-    box.left = xa < xb ? xa : xb;
-    box.top = ya < yb ? ya : yb;
-    if (box.left < 0) box.left = 0;
-    if (box.top < 0) box.top = 0;
-    const int mx = xa > xb ? xa : xb, my = ya > yb ? ya : yb;
-    box.right = mx + 1 + (mx != icx ? 1 : 0);
-    box.bottom = my + 1 + (my != icy ? 1 : 0);
-    if (box.right > W) box.right = W;
-    if (box.bottom > H) box.bottom = H;
-    if (box.left < box.right && box.top < box.bottom) drawCircle(dest, cx, cy, r, color, alpha, mode, aa, false, &box);
+    const int64_t xa = LICE_ToInt64(cx + r * std::sin(a) + 0.5), ya = LICE_ToInt64(cy - r * std::cos(a) + 0.5);
+    const int64_t xb = LICE_ToInt64(cx + r * std::sin(next) + 0.5), yb = LICE_ToInt64(cy - r * std::cos(next) + 0.5);
+    const int64_t mx = std::max(xa, xb), my = std::max(ya, yb);
+    LICE_Rect64 box = {std::min(xa, xb), std::min(ya, yb), mx + 1 + (mx != icx ? 1 : 0), my + 1 + (my != icy ? 1 : 0)};
+    if (LICE_ClipRect(box, W, H))
+    {
+      const RECT clip = {(int) box.l, (int) box.t, (int) box.r, (int) box.b};
+      drawCircle(dest, cx, cy, r, color, alpha, mode, aa, false, &clip);
+    }
     a = next;
   }
 }
@@ -274,11 +326,15 @@ void LICE_RoundRect(LICE_IBitmap* dest, float x, float y, float w, float h, int 
     r = std::floor(r);
     if (r >= 2.0f)
     {
-      const int ix = (int) x, iy = (int) y, iw = (int) w, ih = (int) h, ir = (int) r;
-      LICE_Line(dest, ix + ir, iy, ix + iw - ir, iy, color, alpha, mode, aa);
-      LICE_Line(dest, ix + ir - 1, iy + ih, ix + iw - ir, iy + ih, color, alpha, mode, aa);
-      LICE_Line(dest, ix + iw, iy + ir, ix + iw, iy + ih - ir, color, alpha, mode, aa);
-      LICE_Line(dest, ix, iy + ir - 1, ix, iy + ih - ir, color, alpha, mode, aa);
+      // In 64 bits, each end saturated into int: no sum can wrap.
+      const int64_t ix = LICE_ToInt(x), iy = LICE_ToInt(y), iw = LICE_ToInt(w), ih = LICE_ToInt(h), ir = (int64_t) r;
+      auto line = [&](int64_t xa, int64_t ya, int64_t xb, int64_t yb) {
+        LICE_Line(dest, LICE_SatInt(xa), LICE_SatInt(ya), LICE_SatInt(xb), LICE_SatInt(yb), color, alpha, mode, aa);
+      };
+      line(ix + ir, iy, ix + iw - ir, iy);
+      line(ix + ir - 1, iy + ih, ix + iw - ir, iy + ih);
+      line(ix + iw, iy + ir, ix + iw, iy + ih - ir);
+      line(ix, iy + ir - 1, ix, iy + ih - ir);
       LICE_Arc(dest, x + r, y + r, r, (float) (-M_PI / 2), 0.0f, color, alpha, mode, aa);
       LICE_Arc(dest, x + w - r, y + r, r, 0.0f, (float) (M_PI / 2), color, alpha, mode, aa);
       LICE_Arc(dest, x + w - r, y + h - r, r, (float) (M_PI / 2), (float) M_PI, color, alpha, mode, aa);
@@ -286,5 +342,5 @@ void LICE_RoundRect(LICE_IBitmap* dest, float x, float y, float w, float h, int 
       return;
     }
   }
-  LICE_DrawRect(dest, (int) x, (int) y, (int) w, (int) h, color, alpha, mode);
+  LICE_DrawRect(dest, LICE_ToInt(x), LICE_ToInt(y), LICE_ToInt(w), LICE_ToInt(h), color, alpha, mode);
 }

@@ -3,6 +3,7 @@
 // and chosen once per call, never per pixel.
 #pragma once
 
+#include "lice_clip.h"
 #include "lice_combine.h"
 
 template <class T>
@@ -106,20 +107,15 @@ struct LICE_View
   long step() const { return flipped ? -span : span; }
 };
 
-// Clips the rectangle (x, y, w, h) to the view; false when nothing is left.
+// Clips the rectangle (x, y, w, h) to the view by the one clipping rule;
+// false when nothing is left.
 inline bool LICE_ClipToView(const LICE_View& v, int& x, int& y, int& w, int& h)
 {
-  if (x < 0)
-  {
-    w += x;
-    x = 0;
-  }
-  if (y < 0)
-  {
-    h += y;
-    y = 0;
-  }
-  if (w > v.w - x) w = v.w - x;
-  if (h > v.h - y) h = v.h - y;
-  return w > 0 && h > 0;
+  LICE_Rect64 r = LICE_Rect64FromXYWH(x, y, w, h);
+  if (!LICE_ClipRect(r, v.w, v.h)) return false;
+  x = (int) r.l;
+  y = (int) r.t;
+  w = (int) r.width();
+  h = (int) r.height();
+  return true;
 }

@@ -6,54 +6,63 @@
 
 namespace
 {
-int regionCode(int x, int y, int w, int h)
+int regionCode(int64_t x, int64_t y, int w, int h)
 {
   return (x < 0 ? 1 : 0) | (x >= w ? 2 : 0) | (y < 0 ? 4 : 0) | (y >= h ? 8 : 0);
 }
 
 // Cohen-Sutherland clipping against the bitmap; false when nothing shows.
+// Differences of end points are taken in 64 bits and crossings in double,
+// so end points anywhere in the int range clip exactly.
 bool clipLine(int& x1, int& y1, int& x2, int& y2, int w, int h)
 {
-  int c1 = regionCode(x1, y1, w, h), c2 = regionCode(x2, y2, w, h);
+  int64_t ax = x1, ay = y1, bx = x2, by = y2;
+  int c1 = regionCode(ax, ay, w, h), c2 = regionCode(bx, by, w, h);
   for (int guard = 0; (c1 | c2) && guard < 8; ++guard)
   {
     if (c1 & c2) return false;
     const int c = c1 ? c1 : c2;
+    const double dx = (double) (bx - ax), dy = (double) (by - ay);
     double x, y;
     if (c & 8)
     {
       y = h - 1;
-      x = x1 + (double) (x2 - x1) * (y - y1) / (double) (y2 - y1);
+      x = (double) ax + dx * (y - (double) ay) / dy;
     }
     else if (c & 4)
     {
       y = 0;
-      x = x1 + (double) (x2 - x1) * (y - y1) / (double) (y2 - y1);
+      x = (double) ax + dx * (y - (double) ay) / dy;
     }
     else if (c & 2)
     {
       x = w - 1;
-      y = y1 + (double) (y2 - y1) * (x - x1) / (double) (x2 - x1);
+      y = (double) ay + dy * (x - (double) ax) / dx;
     }
     else
     {
       x = 0;
-      y = y1 + (double) (y2 - y1) * (x - x1) / (double) (x2 - x1);
+      y = (double) ay + dy * (x - (double) ax) / dx;
     }
     if (c == c1)
     {
-      x1 = (int) x;
-      y1 = (int) y;
-      c1 = regionCode(x1, y1, w, h);
+      ax = LICE_ToInt(x);
+      ay = LICE_ToInt(y);
+      c1 = regionCode(ax, ay, w, h);
     }
     else
     {
-      x2 = (int) x;
-      y2 = (int) y;
-      c2 = regionCode(x2, y2, w, h);
+      bx = LICE_ToInt(x);
+      by = LICE_ToInt(y);
+      c2 = regionCode(bx, by, w, h);
     }
   }
-  return !(c1 | c2);
+  if (c1 | c2) return false;
+  x1 = (int) ax;
+  y1 = (int) ay;
+  x2 = (int) bx;
+  y2 = (int) by;
+  return true;
 }
 
 // Pixels of axis-parallel and diagonal lines: the exact alphas 1.0, 0.5,
@@ -82,7 +91,7 @@ void LICE_Line(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, LICE_pixel co
 {
   if (!dest) return;
   LICE_ShapePen pen(dest, color, mode);
-  const int w = (int) (alpha * 256.0f);
+  const int w = LICE_AlphaWeight(alpha);
   if (!pen.usable() || !w) return;
   if (!clipLine(x1, y1, x2, y2, pen.v.w, pen.v.h)) return;
   LinePixel put{pen, alpha, w};
@@ -200,32 +209,36 @@ void LICE_Line(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, LICE_pixel co
 
 void LICE_DrawRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel color, float alpha, int mode)
 {
-  LICE_Line(dest, x, y, x + w, y, color, alpha, mode, false);
-  LICE_Line(dest, x + w, y, x + w, y + h, color, alpha, mode, false);
-  LICE_Line(dest, x + w, y + h, x, y + h, color, alpha, mode, false);
-  LICE_Line(dest, x, y + h, x, y, color, alpha, mode, false);
+  // Far edges saturate: past the int range they are off any bitmap anyway.
+  const int r = LICE_SatInt((int64_t) x + w), b = LICE_SatInt((int64_t) y + h);
+  LICE_Line(dest, x, y, r, y, color, alpha, mode, false);
+  LICE_Line(dest, r, y, r, b, color, alpha, mode, false);
+  LICE_Line(dest, r, b, x, b, color, alpha, mode, false);
+  LICE_Line(dest, x, b, x, y, color, alpha, mode, false);
 }
 
 void LICE_BorderedRect(LICE_IBitmap* dest, int x, int y, int w, int h, LICE_pixel fillcolor, LICE_pixel bordercolor,
                        float alpha, int mode)
 {
-  LICE_FillRect(dest, x + 1, y + 1, w - 1, h - 1, fillcolor, alpha, mode);
+  LICE_FillRect(dest, LICE_SatInt((int64_t) x + 1), LICE_SatInt((int64_t) y + 1), LICE_SatInt((int64_t) w - 1),
+                LICE_SatInt((int64_t) h - 1), fillcolor, alpha, mode);
   LICE_DrawRect(dest, x, y, w, h, bordercolor, alpha, mode);
 }
 
 void LICE_DrawGlyph(LICE_IBitmap* dest, int x, int y, LICE_pixel color, const LICE_pixel_chan* alphas, int glyph_w,
                     int glyph_h, float alpha, int mode)
 {
-  if (!dest || !alphas) return;
+  if (!dest || !alphas || glyph_w <= 0 || glyph_h <= 0) return;
   LICE_ShapePen pen(dest, color, mode);
-  const int w = (int) (alpha * 256.0f);
+  const int w = LICE_AlphaWeight(alpha);
   if (!pen.usable() || !w) return;
-  for (int gy = 0; gy < glyph_h; ++gy)
+  LICE_Rect64 r = LICE_Rect64FromXYWH(x, y, glyph_w, glyph_h);
+  if (!LICE_ClipRect(r, pen.v.w, pen.v.h)) return;
+  for (int py = (int) r.t; py < (int) r.b; ++py)
   {
-    for (int gx = 0; gx < glyph_w; ++gx)
-    {
-      const int v = alphas[gy * glyph_w + gx];
-      if (v && pen.inside(x + gx, y + gy)) pen.combine(pen.at(x + gx, y + gy), w * v / 256);
-    }
+    const LICE_pixel_chan* cov = alphas + ((int64_t) py - y) * glyph_w;
+    LICE_pixel* row = pen.at(0, py);
+    for (int px = (int) r.l; px < (int) r.r; ++px)
+      if (const int v = cov[(int64_t) px - x]) pen.combine(row + px, w * v / 256);
   }
 }

@@ -159,18 +159,15 @@ LICE_IBitmap* LICE_LoadPNGFromMemory(const void* data, int length, LICE_IBitmap*
   return load(nullptr, &source, bmp);
 }
 
-// The host process's main bundle has no resources folder on Linux: the
-// Contents/Resources folder beside the running program stands in for it.
+// On Linux a plug-in's resources are in its own bundle, not beside the host
+// program: the module's Contents/Resources folder, the same one its fonts
+// come from.
 LICE_IBitmap* LICE_LoadPNGFromNamedResource(const char* name, LICE_IBitmap* bmp)
 {
   if (!name || strlen(name) > 400) return nullptr;
-  char exe[4096];
-  ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
-  if (n <= 0) return nullptr;
-  exe[n] = 0;
-  std::string dir(exe);
-  dir = dir.substr(0, dir.find_last_of('/'));
-  return LICE_LoadPNG((dir + "/../Resources/" + name).c_str(), bmp);
+  const std::string folder = DC_ModuleResourcesFolder();
+  if (folder.empty()) return nullptr;
+  return LICE_LoadPNG((folder + "/" + name).c_str(), bmp);
 }
 
 // ---- The PNG entry on the image-loader list ---------------------------------
@@ -181,13 +178,15 @@ namespace
 {
 LICE_IBitmap* loaderLoad(const char* filename, bool checkFileName, LICE_IBitmap* bmpbase)
 {
+  if (!filename) return nullptr;
   if (checkFileName)
   {
     const char* p = filename + strlen(filename);
     while (p > filename && p[-1] != '.' && p[-1] != '/' && p[-1] != '\\') --p;
     if (p == filename || p[-1] != '.') return nullptr;
     const char* ext = p - 1;
-    if (strlen(ext) != 4 || tolower(ext[1]) != 'p' || tolower(ext[2]) != 'n' || tolower(ext[3]) != 'g') return nullptr;
+    auto lower = [](char c) { return tolower((unsigned char) c); };
+    if (strlen(ext) != 4 || lower(ext[1]) != 'p' || lower(ext[2]) != 'n' || lower(ext[3]) != 'g') return nullptr;
   }
   return LICE_LoadPNG(filename, bmpbase);
 }

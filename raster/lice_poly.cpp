@@ -1,39 +1,59 @@
 // Filled trapezoids, triangles and convex polygons.
 #include <algorithm>
 #include <cmath>
-#include <vector>
+#include <memory>
+#include <new>
 
 #include "lice_shapes_common.h"
 
 namespace
 {
-// One row from x0 to x1 inclusive (clipped), with the copy mode's word fills
-// at the weights 256, 128, 64 and 192.
-void fillRow(const LICE_ShapePen& pen, int x0, int x1, int y, int w)
+// The rows of a trapezoid; px(pixel) blends one pixel. Called with one
+// pixel writer per call, picked before the loop, so the loop holds no
+// mode switch.
+template <class Pixel>
+void fillRows(const LICE_ShapePen& pen, Pixel px, int64_t ax, int64_t bx, int64_t dxa, int64_t dxb, int y, int yEnd)
 {
-  if (y < 0 || y >= pen.v.h) return;
-  if (x0 > x1) std::swap(x0, x1);
-  if (x0 < 0) x0 = 0;
-  if (x1 >= pen.v.w) x1 = pen.v.w - 1;
-  LICE_pixel* p = pen.at(0, y);
-  if (pen.mode == LICE_BLIT_MODE_COPY)
+  for (; y <= yEnd; ++y, ax += dxa, bx += dxb)
   {
-    switch (w)
-    {
-      case 256: for (int x = x0; x <= x1; ++x) p[x] = pen.color; return;
-      case 128: for (int x = x0; x <= x1; ++x) p[x] = _LICE_HalfMix(p[x], pen.color); return;
-      case 64: for (int x = x0; x <= x1; ++x) p[x] = _LICE_QuarterMix(p[x], pen.color); return;
-      case 192: for (int x = x0; x <= x1; ++x) p[x] = _LICE_ThreeQuarterMix(p[x], pen.color); return;
-      default: break;
-    }
+    int64_t x0 = ax >> 16, x1 = bx >> 16;
+    if (x0 > x1) std::swap(x0, x1);
+    if (x0 < 0) x0 = 0;
+    if (x1 >= pen.v.w) x1 = pen.v.w - 1;
+    LICE_pixel* p = pen.at(0, y);
+    for (int64_t x = x0; x <= x1; ++x) px(p + x);
   }
-  for (int x = x0; x <= x1; ++x) pen.combine(p + x, w);
 }
 
+// Slopes in 16.16 per row, limited to +-2^29 as the rows are walked.
 int64_t limitSlope(int64_t s)
 {
   const int64_t lim = (int64_t) 1 << 29;
   return s > lim ? lim : (s < -lim ? -lim : s);
+}
+
+// The pixel writer of a fill: the copy mode's word arithmetic at the
+// weights 256, 128, 64 and 192, else the mode's combiner.
+template <class F>
+void withRowWriter(const LICE_ShapePen& pen, int w, F&& f)
+{
+  const LICE_pixel c = pen.color;
+  if (pen.mode == LICE_BLIT_MODE_COPY)
+  {
+    switch (w)
+    {
+      case 256: return f([c](LICE_pixel* p) { *p = c; });
+      case 128: return f([c](LICE_pixel* p) { *p = _LICE_HalfMix(*p, c); });
+      case 64: return f([c](LICE_pixel* p) { *p = _LICE_QuarterMix(*p, c); });
+      case 192: return f([c](LICE_pixel* p) { *p = _LICE_ThreeQuarterMix(*p, c); });
+      default: break;
+    }
+  }
+  const int r = pen.r, g = pen.g, b = pen.b, a = pen.a;
+  LICE_WithFillCombiner(pen.mode, w, [&](auto tag) {
+    typedef typename decltype(tag)::type COMB;
+    f([=](LICE_pixel* p) { COMB::doPix((LICE_pixel_chan*) p, r, g, b, a, w); });
+  });
 }
 }  // namespace
 
@@ -42,7 +62,7 @@ void LICE_FillTrapezoid(LICE_IBitmap* dest, int x1a, int x1b, int y1, int x2a, i
 {
   if (!dest) return;
   LICE_ShapePen pen(dest, color, mode);
-  const int w = (int) (alpha * 256.0f);
+  const int w = LICE_AlphaWeight(alpha);
   if (!pen.usable() || !w) return;
 
   if (y1 > y2)
@@ -54,25 +74,32 @@ void LICE_FillTrapezoid(LICE_IBitmap* dest, int x1a, int x1b, int y1, int x2a, i
   if (x1a > x1b) std::swap(x1a, x1b);
   if (x2a > x2b) std::swap(x2a, x2b);
   if (y2 < 0 || y1 >= pen.v.h) return;
+
+  // Edges in 16.16 held in 64 bits: differences of any ints fit.
+  int64_t ax, bx, dxa, dxb;
   if (y1 == y2)
   {
-    fillRow(pen, std::min(x1a, x2a), std::max(x1b, x2b), y1, w);
-    return;
+    ax = (int64_t) std::min(x1a, x2a) * 65536;
+    bx = (int64_t) std::max(x1b, x2b) * 65536;
+    dxa = dxb = 0;
   }
-
-  const int rows = y2 - y1;
-  const int64_t dxa = limitSlope((int64_t) (x2a - x1a) * 65536 / rows);
-  const int64_t dxb = limitSlope((int64_t) (x2b - x1b) * 65536 / rows);
-  int64_t ax = (int64_t) x1a * 65536 + 0x8000, bx = (int64_t) x1b * 65536 + 0x8000;
+  else
+  {
+    const int64_t rows = (int64_t) y2 - y1;
+    dxa = limitSlope(((int64_t) x2a - x1a) * 65536 / rows);
+    dxb = limitSlope(((int64_t) x2b - x1b) * 65536 / rows);
+    ax = (int64_t) x1a * 65536 + 0x8000;
+    bx = (int64_t) x1b * 65536 + 0x8000;
+  }
   int y = y1;
   if (y < 0)
   {
-    ax += dxa * (-y);
-    bx += dxb * (-y);
+    ax += dxa * -(int64_t) y;
+    bx += dxb * -(int64_t) y;
     y = 0;
   }
   const int yEnd = y2 < pen.v.h ? y2 : pen.v.h - 1;
-  for (; y <= yEnd; ++y, ax += dxa, bx += dxb) fillRow(pen, (int) (ax >> 16), (int) (bx >> 16), y, w);
+  withRowWriter(pen, w, [&](auto px) { fillRows(pen, px, ax, bx, dxa, dxb, y, yEnd); });
 }
 
 void LICE_FillTriangle(LICE_IBitmap* dest, int x1, int y1, int x2, int y2, int x3, int y3, LICE_pixel color,
@@ -90,15 +117,25 @@ void LICE_FillConvexPolygon(LICE_IBitmap* dest, const int* x, const int* y, int 
   {
     int x, y;
   };
-  // Up to 512 points on the stack, more on the heap.
-  Pt stackPts[512];
-  std::vector<Pt> heapPts;
+  // The points, the two chains and the band rows: on the stack up to 512
+  // points, in one heap block beyond.
+  const int kStackPoints = 512;
+  Pt stackPts[kStackPoints];
+  int stackIdx[4 * kStackPoints];
+  std::unique_ptr<char[]> heap;
   Pt* pts = stackPts;
-  if (npoints > 512)
+  int* idx = stackIdx;
+  if (npoints > kStackPoints)
   {
-    heapPts.resize((size_t) npoints);
-    pts = heapPts.data();
+    heap.reset(new (std::nothrow) char[(size_t) npoints * (sizeof(Pt) + 4 * sizeof(int))]);
+    if (!heap) return;
+    pts = reinterpret_cast<Pt*>(heap.get());
+    idx = reinterpret_cast<int*>(pts + npoints);
   }
+  int* leftChain = idx;
+  int* rightChain = idx + npoints;
+  int* rows = idx + 2 * npoints;  // up to 2 * npoints entries
+
   for (int i = 0; i < npoints; ++i) pts[i] = {x[i], y[i]};
   std::sort(pts, pts + npoints, [](const Pt& a, const Pt& b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });
 
@@ -120,39 +157,41 @@ void LICE_FillConvexPolygon(LICE_IBitmap* dest, const int* x, const int* y, int 
     for (int i = 0; i < npoints; ++i)
     {
       if (pts[i].y <= pts[from].y) continue;
-      const double slope = (double) (pts[i].x - pts[from].x) / (pts[i].y - pts[from].y);
+      const double slope = ((double) pts[i].x - pts[from].x) / ((double) pts[i].y - pts[from].y);
       if (best < 0 || (left ? slope < bestSlope : slope > bestSlope)) best = i, bestSlope = slope;
     }
     return best;
   };
-  std::vector<int> leftChain = {0}, rightChain = {topRight};
-  for (int v = nextVertex(0, true); v >= 0; v = nextVertex(v, true)) leftChain.push_back(v);
-  for (int v = nextVertex(topRight, false); v >= 0; v = nextVertex(v, false)) rightChain.push_back(v);
+  int nLeft = 0, nRight = 0;
+  leftChain[nLeft++] = 0;
+  rightChain[nRight++] = topRight;
+  for (int v = nextVertex(0, true); v >= 0; v = nextVertex(v, true)) leftChain[nLeft++] = v;
+  for (int v = nextVertex(topRight, false); v >= 0; v = nextVertex(v, false)) rightChain[nRight++] = v;
 
-  auto xAt = [&](const std::vector<int>& chain, int row) {
-    for (size_t k = 0; k + 1 < chain.size(); ++k)
+  auto xAt = [&](const int* chain, int n, int row) {
+    for (int k = 0; k + 1 < n; ++k)
     {
       const Pt& a = pts[chain[k]];
       const Pt& b = pts[chain[k + 1]];
       if (row >= a.y && row <= b.y)
-        return (int) std::floor(a.x + (double) (b.x - a.x) * (row - a.y) / (b.y - a.y) + 0.5);
+        return LICE_ToInt(std::floor(a.x + ((double) b.x - a.x) * ((double) row - a.y) / ((double) b.y - a.y) + 0.5));
     }
-    return pts[chain.back()].x;
+    return pts[chain[n - 1]].x;
   };
 
   // Rows where either chain has a vertex, each band filled once: a band
   // stops one row short of the next, which the next band begins with.
-  std::vector<int> rows;
-  for (int v : leftChain) rows.push_back(pts[v].y);
-  for (int v : rightChain) rows.push_back(pts[v].y);
-  std::sort(rows.begin(), rows.end());
-  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-  for (size_t k = 0; k + 1 < rows.size(); ++k)
+  int nRows = 0;
+  for (int k = 0; k < nLeft; ++k) rows[nRows++] = pts[leftChain[k]].y;
+  for (int k = 0; k < nRight; ++k) rows[nRows++] = pts[rightChain[k]].y;
+  std::sort(rows, rows + nRows);
+  nRows = (int) (std::unique(rows, rows + nRows) - rows);
+  for (int k = 0; k + 1 < nRows; ++k)
   {
     const int ya = rows[k];
-    const int yb = k + 2 < rows.size() ? rows[k + 1] - 1 : rows[k + 1];
+    const int yb = k + 2 < nRows ? rows[k + 1] - 1 : rows[k + 1];
     if (yb < ya) continue;
-    LICE_FillTrapezoid(dest, xAt(leftChain, ya), xAt(rightChain, ya), ya, xAt(leftChain, yb), xAt(rightChain, yb), yb,
-                       color, alpha, mode);
+    LICE_FillTrapezoid(dest, xAt(leftChain, nLeft, ya), xAt(rightChain, nRight, ya), ya, xAt(leftChain, nLeft, yb),
+                       xAt(rightChain, nRight, yb), yb, color, alpha, mode);
   }
 }

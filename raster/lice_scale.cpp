@@ -2,11 +2,13 @@
 // box filter for strong downscaling.
 #include <cmath>
 #include <cstdint>
+#include <initializer_list>
 
 #include <emmintrin.h>
 
 #include "lice.h"
 #include "lice_blit_drivers.h"
+#include "lice_clip.h"
 #include "lice_dispatch.h"
 
 namespace
@@ -69,7 +71,8 @@ inline LICE_pixel bilinear(const LICE_View& s, int ox, int oy, int sx, int sy, u
 
 // A negative destination size mirrors: the size turns positive, the
 // destination start moves back by it, and the source runs the other way.
-inline void mirror(int& dst, int& dstSize, float& src, float& srcSize)
+// Held in 64 bits and doubles, where none of this can overflow.
+inline void mirror(int64_t& dst, int64_t& dstSize, double& src, double& srcSize)
 {
   if (dstSize >= 0) return;
   dstSize = -dstSize;
@@ -80,29 +83,62 @@ inline void mirror(int& dst, int& dstSize, float& src, float& srcSize)
 
 // The destination columns [x0, x1) and rows [y0, y1) of a dstw x dsth
 // area at (dstx, dsty) that lie on the bitmap; false when none do.
-inline bool clipDestination(const LICE_View& d, int dstx, int dsty, int dstw, int dsth, int& x0, int& y0, int& x1,
-                            int& y1)
+inline bool clipDestination(const LICE_View& d, int64_t dstx, int64_t dsty, int64_t dstw, int64_t dsth, int& x0,
+                            int& y0, int& x1, int& y1)
 {
-  x0 = dstx < 0 ? 0 : dstx;
-  y0 = dsty < 0 ? 0 : dsty;
-  x1 = dstx + dstw < d.w ? dstx + dstw : d.w;
-  y1 = dsty + dsth < d.h ? dsty + dsth : d.h;
-  return x0 < x1 && y0 < y1;
+  LICE_Rect64 r = LICE_Rect64FromXYWH(dstx, dsty, dstw, dsth);
+  if (!LICE_ClipRect(r, d.w, d.h)) return false;
+  x0 = (int) r.l;
+  y0 = (int) r.t;
+  x1 = (int) r.r;
+  y1 = (int) r.b;
+  return true;
+}
+
+inline bool allFinite(std::initializer_list<double> values)
+{
+  for (double v : values)
+    if (!std::isfinite(v)) return false;
+  return true;
+}
+
+// start + k * step, the 16.16 source position of the k-th destination pixel.
+// Jobs whose products fit 62 bits (every image a host will show) take the
+// plain product; only far-off or huge-stepped jobs ("wide") pay for 128 bits,
+// clamped to +-2^60, which lies outside any bitmap.
+inline int64_t samplePos(int64_t start, int64_t k, int64_t step, bool wide)
+{
+  if (!wide) return start + k * step;
+  const __int128 p = (__int128) start + (__int128) k * step, lim = (__int128) 1 << 60;
+  return (int64_t) (p > lim ? lim : (p < -lim ? -lim : p));
+}
+
+// Whether start + k * step may leave 62 bits for k in [kLo, kHi).
+inline bool needsWide(int64_t start, int64_t kLo, int64_t kHi, int64_t step)
+{
+  const __int128 lim = (__int128) 1 << 62;
+  for (int64_t k : {kLo, kHi})
+  {
+    const __int128 p = (__int128) start + (__int128) k * step;
+    if (p > lim || p < -lim) return true;
+  }
+  return false;
 }
 
 // Positions are 16.16 fixed point held in 64 bits, so no image size can
 // overflow them; floor of a negative position is an arithmetic shift.
-inline int whole(int64_t fixed) { return (int) (fixed >> 16); }
+inline int64_t whole(int64_t fixed) { return fixed >> 16; }
 }  // namespace
 
 struct LICE_ScaleJob
 {
   LICE_View d, s;
   int x0, x1, y0, y1;        // destination columns and rows, clipped
-  int dstx, dsty;            // destination origin (column dstx has sample index 0)
+  int64_t dstx, dsty;        // destination origin (column dstx has sample index 0)
   int64_t icurx, icury;      // source position of sample index 0
   int64_t idx, idy;          // source step per destination pixel
   int clipw, cliph;          // sampling clip
+  bool wide;                 // positions need 128-bit products
 };
 
 template <class COMB>
@@ -111,16 +147,16 @@ void _LICE_Template_Blit2<COMB>::scaleBlit(const LICE_ScaleJob& j, int w)
 {
   for (int y = j.y0; y < j.y1; ++y)
   {
-    const int64_t cy = j.icury + (int64_t) (y - j.dsty) * j.idy;
+    const int64_t cy = samplePos(j.icury, y - j.dsty, j.idy, j.wide);
     if (cy < 0 || whole(cy) >= j.cliph) continue;
-    const int sy = whole(cy);
+    const int sy = (int) whole(cy);  // checked inside the source above
     const unsigned fy = (unsigned) (cy & 0xFFFF);
     LICE_pixel* dp = j.d.row(y);
     for (int x = j.x0; x < j.x1; ++x)
     {
-      const int64_t cx = j.icurx + (int64_t) (x - j.dstx) * j.idx;
+      const int64_t cx = samplePos(j.icurx, x - j.dstx, j.idx, j.wide);
       if (cx < 0 || whole(cx) >= j.clipw) continue;
-      const int sx = whole(cx);
+      const int sx = (int) whole(cx);
       const LICE_pixel c = FILTER ? bilinear(j.s, 0, 0, sx, sy, (unsigned) (cx & 0xFFFF), fy, j.clipw, j.cliph)
                                   : j.s.row(sy)[sx];
       apply<COMB>(dp + x, c, w);
@@ -175,16 +211,16 @@ void _LICE_Template_Blit2<COMB>::scaleBlitFilterDown(const LICE_ScaleJob& j, int
 {
   for (int y = j.y0; y < j.y1; ++y)
   {
-    const int64_t cy = j.icury + (int64_t) (y - j.dsty) * j.idy;
+    const int64_t cy = samplePos(j.icury, y - j.dsty, j.idy, j.wide);
     if (cy < 0 || whole(cy) >= j.s.h) continue;
-    const int sy = whole(cy);
+    const int sy = (int) whole(cy);  // checked inside the source above
     const int by0 = sy - half < 0 ? 0 : sy - half, by1 = sy + half + 1 > j.cliph ? j.cliph : sy + half + 1;
     LICE_pixel* dp = j.d.row(y);
     for (int x = j.x0; x < j.x1; ++x)
     {
-      const int64_t cx = j.icurx + (int64_t) (x - j.dstx) * j.idx;
+      const int64_t cx = samplePos(j.icurx, x - j.dstx, j.idx, j.wide);
       if (cx < 0 || whole(cx) >= j.s.w) continue;
-      const int sx = whole(cx);
+      const int sx = (int) whole(cx);
       const int bx0 = sx - half < 0 ? 0 : sx - half, bx1 = sx + half + 1 > j.clipw ? j.clipw : sx + half + 1;
       if (bx0 >= bx1 || by0 >= by1) continue;
       const int n = (bx1 - bx0) * (by1 - by0);
@@ -218,35 +254,39 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
                      float srcy, float srcw, float srch, float alpha, int mode)
 {
   if (!dest || !src || !dstw || !dsth || alpha == 0.0f) return;
+  if (!allFinite({srcx, srcy, srcw, srch})) return;
 
   if (std::fabs(srcw - dstw) < 0.001 && std::fabs(srch - dsth) < 0.001)
   {
     const bool filter = (mode & LICE_BLIT_FILTER_MASK) == LICE_BLIT_FILTER_BILINEAR;
     if (!filter || (std::fabs(srcx - std::floor(srcx + 0.5)) < 0.03 && std::fabs(srcy - std::floor(srcy + 0.5)) < 0.03))
     {
-      LICE_Blit(dest, src, dstx, dsty, (int) (srcx + 0.5), (int) (srcy + 0.5), dstw, dsth, alpha, mode);
+      LICE_Blit(dest, src, dstx, dsty, LICE_ToInt(srcx + 0.5), LICE_ToInt(srcy + 0.5), dstw, dsth, alpha, mode);
       return;
     }
   }
 
-  LICE_ScaleJob j{LICE_View(dest), LICE_View(src), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  LICE_ScaleJob j{LICE_View(dest), LICE_View(src), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, false};
   if (!j.d.valid() || !j.s.valid()) return;
 
-  mirror(dstx, dstw, srcx, srcw);
-  mirror(dsty, dsth, srcy, srch);
-  const double xstep = (double) srcw / dstw, ystep = (double) srch / dsth;
-  j.idx = (int64_t) (xstep * 65536.0);
-  j.idy = (int64_t) (ystep * 65536.0);
-  j.icurx = (int64_t) ((double) srcx * 65536.0);
-  j.icury = (int64_t) ((double) srcy * 65536.0);
-  j.dstx = dstx;
-  j.dsty = dsty;
-  if (!clipDestination(j.d, dstx, dsty, dstw, dsth, j.x0, j.y0, j.x1, j.y1)) return;
-  const int cw = (int) ((srcw > 0 ? srcw : 0.0f) + srcx + 0.999999), ch = (int) ((srch > 0 ? srch : 0.0f) + srcy + 0.999999);
-  j.clipw = cw < j.s.w ? cw : j.s.w;
-  j.cliph = ch < j.s.h ? ch : j.s.h;
+  int64_t dx = dstx, dy = dsty, dw = dstw, dh = dsth;
+  double sx = srcx, sy = srcy, sw = srcw, sh = srch;
+  mirror(dx, dw, sx, sw);
+  mirror(dy, dh, sy, sh);
+  const double xstep = sw / (double) dw, ystep = sh / (double) dh;
+  j.idx = LICE_ToInt64(xstep * 65536.0);
+  j.idy = LICE_ToInt64(ystep * 65536.0);
+  j.icurx = LICE_ToInt64(sx * 65536.0);
+  j.icury = LICE_ToInt64(sy * 65536.0);
+  j.dstx = dx;
+  j.dsty = dy;
+  if (!clipDestination(j.d, dx, dy, dw, dh, j.x0, j.y0, j.x1, j.y1)) return;
+  j.wide = needsWide(j.icurx, j.x0 - dx, j.x1 - dx, j.idx) || needsWide(j.icury, j.y0 - dy, j.y1 - dy, j.idy);
+  const int64_t cw = LICE_ToInt64((sw > 0 ? sw : 0.0) + sx + 0.999999), ch = LICE_ToInt64((sh > 0 ? sh : 0.0) + sy + 0.999999);
+  j.clipw = (int) (cw < j.s.w ? (cw > 0 ? cw : 0) : j.s.w);
+  j.cliph = (int) (ch < j.s.h ? (ch > 0 ? ch : 0) : j.s.h);
 
-  const int w = (int) (alpha * 256.0f);
+  const int w = LICE_AlphaWeight(alpha);
   if ((mode & 0x1FFFF) == 0 && (w == 256 || w == 128))
   {
     if (w == 256)
@@ -277,11 +317,12 @@ struct LICE_RotateJob
 {
   LICE_View d, s;
   int x0, x1, y0, y1;
-  int dstx, dsty;
+  int64_t dstx, dsty;
   int64_t ix, iy;           // source position of the destination's top-left pixel
   int64_t dxx, dxy;         // per column
   int64_t dyx, dyy;         // per row
   int cl, ct, cr, cb;       // source clip, absolute
+  bool wide;                // positions need 128-bit products
 };
 
 namespace
@@ -294,12 +335,12 @@ void deltaWalk(const LICE_RotateJob& j, F&& f)
   const int clipw = j.cr - j.cl, cliph = j.cb - j.ct;
   for (int y = j.y0; y < j.y1; ++y)
   {
-    const int64_t rx = j.ix + (int64_t) (y - j.dsty) * j.dyx, ry = j.iy + (int64_t) (y - j.dsty) * j.dyy;
+    const int64_t rx = samplePos(j.ix, y - j.dsty, j.dyx, j.wide), ry = samplePos(j.iy, y - j.dsty, j.dyy, j.wide);
     LICE_pixel* dp = j.d.row(y);
     for (int x = j.x0; x < j.x1; ++x)
     {
-      const int64_t cx = rx + (int64_t) (x - j.dstx) * j.dxx, cy = ry + (int64_t) (x - j.dstx) * j.dxy;
-      const int sx = whole(cx) - j.cl, sy = whole(cy) - j.ct;
+      const int64_t cx = samplePos(rx, x - j.dstx, j.dxx, j.wide), cy = samplePos(ry, x - j.dstx, j.dxy, j.wide);
+      const int64_t sx = whole(cx) - j.cl, sy = whole(cy) - j.ct;
       if (sx < 0 || sy < 0 || sx >= clipw || sy >= cliph) continue;
       const LICE_pixel c = FILTER ? bilinear(j.s, j.cl, j.ct, sx, sy, (unsigned) (cx & 0xFFFF), (unsigned) (cy & 0xFFFF),
                                              clipw, cliph)
@@ -323,17 +364,19 @@ void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty,
                       float rotxcent, float rotycent)
 {
   if (!dest || !src || !dstw || !dsth) return;
-  const int w = (int) (alpha * 256.0f);
+  const int w = LICE_AlphaWeight(alpha);
   if (!w || (mode & LICE_BLIT_MODE_MASK) >= 6) return;
-  LICE_RotateJob j{LICE_View(dest), LICE_View(src), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  if (!allFinite({srcx, srcy, srcw, srch, angle, rotxcent, rotycent})) return;
+  LICE_RotateJob j{LICE_View(dest), LICE_View(src), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, false};
   if (!j.d.valid() || !j.s.valid()) return;
 
   if (cliptosourcerect)
   {
-    j.cl = srcx > 0 ? (int) srcx : 0;
-    j.ct = srcy > 0 ? (int) srcy : 0;
-    j.cr = srcx + srcw < j.s.w ? (int) (srcx + srcw) : j.s.w;
-    j.cb = srcy + srch < j.s.h ? (int) (srcy + srch) : j.s.h;
+    const double r = (double) srcx + srcw, b = (double) srcy + srch;
+    j.cl = srcx > 0 ? LICE_ToInt(srcx) : 0;
+    j.ct = srcy > 0 ? LICE_ToInt(srcy) : 0;
+    j.cr = r < j.s.w ? LICE_ToInt(r) : j.s.w;
+    j.cb = b < j.s.h ? LICE_ToInt(b) : j.s.h;
   }
   else
   {
@@ -342,21 +385,34 @@ void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty,
   }
   if (j.cl >= j.cr || j.ct >= j.cb) return;
 
-  mirror(dstx, dstw, srcx, srcw);
-  mirror(dsty, dsth, srcy, srch);
+  int64_t dx = dstx, dy = dsty, dw = dstw, dh = dsth;
+  double sx = srcx, sy = srcy, sw = srcw, sh = srch;
+  mirror(dx, dw, sx, sw);
+  mirror(dy, dh, sy, sh);
 
-  const double c = std::cos(angle), s = std::sin(angle), W = dstw, H = dsth;
-  const double x0 = srcx - ((H * s * srcw / W + c * srcw - srcw) * 0.5 - rotxcent);
-  const double y0 = srcy - ((c * srch - W * s * srch / H - srch) * 0.5 - rotycent);
-  j.dxx = (int64_t) (c * srcw / W * 65536.0);
-  j.dxy = (int64_t) (-s * srch / H * 65536.0);
-  j.dyx = (int64_t) (s * srcw / W * 65536.0);
-  j.dyy = (int64_t) (c * srch / H * 65536.0);
-  j.ix = (int64_t) (x0 * 65536.0);
-  j.iy = (int64_t) (y0 * 65536.0);
-  j.dstx = dstx;
-  j.dsty = dsty;
-  if (!clipDestination(j.d, dstx, dsty, dstw, dsth, j.x0, j.y0, j.x1, j.y1)) return;
+  const double c = std::cos((double) angle), s = std::sin((double) angle), W = (double) dw, H = (double) dh;
+  const double x0 = sx - ((H * s * sw / W + c * sw - sw) * 0.5 - rotxcent);
+  const double y0 = sy - ((c * sh - W * s * sh / H - sh) * 0.5 - rotycent);
+  j.dxx = LICE_ToInt64(c * sw / W * 65536.0);
+  j.dxy = LICE_ToInt64(-s * sh / H * 65536.0);
+  j.dyx = LICE_ToInt64(s * sw / W * 65536.0);
+  j.dyy = LICE_ToInt64(c * sh / H * 65536.0);
+  j.ix = LICE_ToInt64(x0 * 65536.0);
+  j.iy = LICE_ToInt64(y0 * 65536.0);
+  j.dstx = dx;
+  j.dsty = dy;
+  if (!clipDestination(j.d, dx, dy, dw, dh, j.x0, j.y0, j.x1, j.y1)) return;
+  // The positions are linear in row and column, so their extremes lie at
+  // the corners of the clipped destination.
+  j.wide = false;
+  for (int64_t ky : {j.y0 - dy, j.y1 - dy})
+    for (int64_t kx : {j.x0 - dx, j.x1 - dx})
+      for (int axis = 0; axis < 2; ++axis)
+      {
+        const __int128 p = (__int128) (axis ? j.iy : j.ix) + (__int128) ky * (axis ? j.dyy : j.dyx) +
+                           (__int128) kx * (axis ? j.dxy : j.dxx);
+        if (p > ((__int128) 1 << 62) || p < -((__int128) 1 << 62)) j.wide = true;
+      }
 
   const bool filter = (mode & LICE_BLIT_FILTER_MASK) == LICE_BLIT_FILTER_BILINEAR;
   LICE_WithBlitCombiner(mode, w, [&](auto tag) {

@@ -3,16 +3,22 @@
 #pragma once
 
 #include "lice.h"
+#include "lice_clip.h"
 #include "lice_dispatch.h"
 
 // Shapes honour only the low byte of the mode word and draw nothing for
-// modes 6 and up. The offered alpha channel is the colour's own.
+// modes 6 and up. The offered alpha channel is the colour's own. Rows are
+// visible rows: a flipped bitmap is drawn the right way up, as blits and
+// fills draw it.
 struct LICE_ShapePen
 {
+  typedef void (*CombineFn)(LICE_pixel_chan* dest, int r, int g, int b, int a, int w);
+
   LICE_View v;
   LICE_pixel color;
   int mode;  // low byte
   int r, g, b, a;
+  CombineFn combineFn = nullptr;  // chosen once per shape, never per pixel
 
   LICE_ShapePen(LICE_IBitmap* bm, LICE_pixel c, int modeWord)
       : v(bm),
@@ -23,12 +29,10 @@ struct LICE_ShapePen
         b((int) LICE_GETB(c)),
         a((int) LICE_GETA(c))
   {
-    // Shapes mirror y on flipped bitmaps, which undoes the row order: they
-    // address storage rows directly.
-    v.flipped = false;
+    LICE_WithFillCombiner(mode, 1, [this](auto tag) { combineFn = &decltype(tag)::type::doPix; });
   }
 
-  bool usable() const { return v.valid() && mode < 6; }
+  bool usable() const { return v.valid() && combineFn; }
   bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < v.w && y < v.h; }
   LICE_pixel* at(int x, int y) const { return v.row(y) + x; }
 
@@ -54,34 +58,11 @@ struct LICE_ShapePen
     combine(p, w);
   }
 
-  void combine(LICE_pixel* p, int w) const
-  {
-    LICE_pixel_chan* d = (LICE_pixel_chan*) p;
-    switch (mode)
-    {
-      case LICE_BLIT_MODE_COPY: _LICE_CombinePixelsCopyNoClamp::doPix(d, r, g, b, a, w); break;
-      case LICE_BLIT_MODE_ADD: _LICE_CombinePixelsAdd::doPix(d, r, g, b, a, w); break;
-      case LICE_BLIT_MODE_DODGE: _LICE_CombinePixelsColorDodge::doPix(d, r, g, b, a, w); break;
-      case LICE_BLIT_MODE_MUL: _LICE_CombinePixelsMulNoClamp::doPix(d, r, g, b, a, w); break;
-      case LICE_BLIT_MODE_OVERLAY: _LICE_CombinePixelsOverlay::doPix(d, r, g, b, a, w); break;
-      case LICE_BLIT_MODE_HSVADJ: _LICE_CombinePixelsHSVAdjust::doPix(d, r, g, b, a, w); break;
-      default: break;
-    }
-  }
+  void combine(LICE_pixel* p, int w) const { combineFn((LICE_pixel_chan*) p, r, g, b, a, w); }
 
   // Blends when (x, y) lies inside the bitmap.
   void put(int x, int y, int w) const
   {
     if (inside(x, y)) blend(at(x, y), w);
-  }
-
-  // A horizontal run of pixels, already clipped, at weight w.
-  void span(int x0, int x1, int y, int w) const
-  {
-    if (y < 0 || y >= v.h) return;
-    if (x0 < 0) x0 = 0;
-    if (x1 >= v.w) x1 = v.w - 1;
-    LICE_pixel* p = v.row(y);
-    for (int x = x0; x <= x1; ++x) blend(p + x, w);
   }
 };

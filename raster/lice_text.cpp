@@ -6,7 +6,9 @@
 #include <utility>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 
+#include "lice_clip.h"
 #include "lice_dispatch.h"
 #include "lice_simd.h"
 
@@ -14,10 +16,13 @@ namespace
 {
 // Two process-wide work bitmaps, made on first need and released with the
 // last font: one to rasterise glyphs (white on black), one for native text
-// into bitmaps without a drawing context.
+// into bitmaps without a drawing context. Two editors may use fonts on two
+// threads, so the bitmaps and the count are used under one lock; it is
+// taken only to render a new glyph or draw natively, never for cached text.
 LICE_SysBitmap* s_glyphBitmap = nullptr;
 LICE_SysBitmap* s_nativeBitmap = nullptr;
 int s_liveFonts = 0;
+std::recursive_mutex s_workMutex;
 
 uint32_t toRGB(LICE_pixel p) { return (LICE_GETR(p) << 16) | (LICE_GETG(p) << 8) | LICE_GETB(p); }
 
@@ -72,22 +77,24 @@ void blurCell(LICE_pixel* bits, int span, int w, int h)
 }
 }  // namespace
 
-int utf8char(const char* ptr, unsigned short* charOut)
+int utf8char(const char* ptr, unsigned short* charOut, int maxBytes)
 {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(ptr);
-  auto cont = [](unsigned char b) { return b >= 0x80 && b <= 0xC0; };
+  // A byte past maxBytes is never read; a terminated text stops itself,
+  // since its terminator is no continuation byte.
+  auto cont = [&](int i) { return (maxBytes < 0 || i < maxBytes) && p[i] >= 0x80 && p[i] <= 0xC0; };
   const unsigned c = p[0];
-  if (c >= 0xC2 && c <= 0xDF && cont(p[1]))
+  if (c >= 0xC2 && c <= 0xDF && cont(1))
   {
     *charOut = (unsigned short) (((c & 0x1F) << 6) | (p[1] & 0x3F));
     return 2;
   }
-  if (c >= 0xE0 && c <= 0xEF && cont(p[1]) && cont(p[2]))
+  if (c >= 0xE0 && c <= 0xEF && cont(1) && cont(2))
   {
     *charOut = (unsigned short) ((((c & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F)) & 0xFFFF);
     return 3;
   }
-  if (c >= 0xF0 && c <= 0xF4 && cont(p[1]) && cont(p[2]) && cont(p[3]))
+  if (c >= 0xF0 && c <= 0xF4 && cont(1) && cont(2) && cont(3))
   {
     *charOut = ' ';
     return 4;
@@ -98,6 +105,7 @@ int utf8char(const char* ptr, unsigned short* charOut)
 
 LICE_CachedFont::LICE_CachedFont()
 {
+  std::lock_guard<std::recursive_mutex> lock(s_workMutex);
   ++s_liveFonts;
   memset(m_lowchars, 0, sizeof(m_lowchars));
 }
@@ -105,6 +113,7 @@ LICE_CachedFont::LICE_CachedFont()
 LICE_CachedFont::~LICE_CachedFont()
 {
   if ((m_flags & LICE_FONT_FLAG_OWNS_HFONT) && m_font) DC_DeleteFont(m_font);
+  std::lock_guard<std::recursive_mutex> lock(s_workMutex);
   if (--s_liveFonts == 0)
   {
     delete s_glyphBitmap;
@@ -126,6 +135,7 @@ void LICE_CachedFont::SetFromHFont(DCFont* font, int flags)
   if ((m_flags & LICE_FONT_FLAG_OWNS_HFONT) && m_font && m_font != font) DC_DeleteFont(m_font);
   m_flags = flags;
   m_font = font;
+  std::lock_guard<std::recursive_mutex> lock(s_workMutex);
   if (font)
   {
     DeviceContext* dc = glyphContext(256);
@@ -151,16 +161,17 @@ LICE_CachedFont::charEnt* LICE_CachedFont::findChar(unsigned short c)
 bool LICE_CachedFont::RenderGlyph(unsigned short c)
 {
   if (m_line_height > 1023 || !m_font) return false;
-  bool added = false;
   if (c >= 128 && !findChar(c))
   {
     if (m_flags & LICE_FONT_FLAG_PRECALCALL) return false;
-    m_extracharlist.push_back(charEnt{0, 0, 0, 0, c});
-    added = true;
+    // Into its sorted place: the table stays sorted without sorting it
+    // again after every new character.
+    auto at = std::lower_bound(m_extracharlist.begin(), m_extracharlist.end(), c,
+                               [](const charEnt& e, unsigned short code) { return e.charid < code; });
+    m_extracharlist.insert(at, charEnt{0, 0, 0, 0, c});
   }
-  // Index rather than pointer: the list is sorted again at the end.
-  const size_t extraIdx = added ? m_extracharlist.size() - 1 : 0;
-  auto entry = [&]() -> charEnt* { return c < 128 ? &m_lowchars[c] : added ? &m_extracharlist[extraIdx] : findChar(c); };
+  auto entry = [&]() -> charEnt* { return findChar(c); };
+  std::lock_guard<std::recursive_mutex> lock(s_workMutex);
 
   const int size = m_line_height < 1 ? 10 : 2 * m_line_height + 8;
   DeviceContext* dc = glyphContext(size);
@@ -170,6 +181,9 @@ bool LICE_CachedFont::RenderGlyph(unsigned short c)
   RECT r = {0, 0, 0, 0};
   DC_DrawText(dc, utf, n, &r, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
   int w = r.right, h = r.bottom;
+  // Laid out by the face's own advance, as native drawing lays it out, so
+  // that both ways of drawing give a text the same width.
+  const int advance = (int) ((DC_GetCharAdvance(dc, c) + 32) >> 6);
   int cellw = m_line_height < 16 ? w + 2 : w + m_line_height / 16 + 2;
   LICE_FillRect(s_glyphBitmap, 0, 0, cellw, h, LICE_RGBA(0, 0, 0, 255), 1.0f, kBlitCopy);
   RECT cell = {0, 0, cellw, h};
@@ -243,15 +257,13 @@ bool LICE_CachedFont::RenderGlyph(unsigned short c)
     try
     {
       m_cachestore.insert(m_cachestore.end(), img.begin(), img.end());
-      *e = charEnt{(int) offset + 1, gw, gh, w, c};
+      *e = charEnt{(int) offset + 1, gw, gh, advance, c};
     }
     catch (const std::bad_alloc&)
     {
       *e = charEnt{-1, 0, 0, 0, c};
     }
   }
-  if (added)
-    std::sort(m_extracharlist.begin(), m_extracharlist.end(), [](const charEnt& a, const charEnt& b) { return a.charid < b.charid; });
   return true;
 }
 
@@ -259,17 +271,10 @@ bool LICE_CachedFont::DrawGlyph(LICE_IBitmap* bm, unsigned short c, int x, int y
 {
   const charEnt* e = findChar(c);
   if (!bm || !e || e->base_offset <= 0 || !clip) return false;
-  RECT g = {x, y, x + e->width, y + e->height};
-  RECT r = {std::max(g.left, clip->left), std::max(g.top, clip->top), std::min(g.right, clip->right),
-            std::min(g.bottom, clip->bottom)};
-  if (r.left >= r.right || r.top >= r.bottom) return false;
   LICE_View v(bm);
-  if (!v.valid()) return false;
-  r.left = std::max(r.left, 0);
-  r.top = std::max(r.top, 0);
-  r.right = std::min(r.right, v.w);
-  r.bottom = std::min(r.bottom, v.h);
-  if (r.left >= r.right || r.top >= r.bottom) return false;
+  LICE_Rect64 g = LICE_Rect64FromXYWH(x, y, e->width, e->height);
+  if (!v.valid() || !LICE_ClipRect(g, v.w, v.h, clip)) return false;
+  const RECT r = {(int) g.l, (int) g.t, (int) g.r, (int) g.b};
 
   if (m_bgmode == 1)
     LICE_FillRect(bm, r.left, r.top, r.right - r.left, r.bottom - r.top, m_bg, m_alpha, m_comb & ~kBlitUseSourceAlpha);
@@ -280,16 +285,16 @@ bool LICE_CachedFont::DrawGlyph(LICE_IBitmap* bm, unsigned short c, int x, int y
   const bool exactCopy = m_alpha == 1.0f && (m_comb & LICE_BLIT_MODE_MASK) == LICE_BLIT_MODE_COPY;
   const bool mono = (m_flags & LICE_FONT_FLAG_FX_MONO) != 0;
   const bool effect = (m_flags & (LICE_FONT_FLAG_FX_SHADOW | LICE_FONT_FLAG_FX_OUTLINE)) != 0;
-  int W = (int) (m_alpha * 256.0f);
+  const int W = LICE_AlphaWeight(m_alpha);
 
   // Visits every pixel of the clipped glyph whose coverage is not zero.
   auto eachCovered = [&](auto&& f) {
     for (int py = r.top; py < r.bottom; ++py)
     {
       LICE_pixel* row = v.row(py);
-      const unsigned char* cov = pix + (size_t) (py - y) * e->width - x;
+      const unsigned char* cov = pix + (size_t) ((int64_t) py - y) * e->width;
       for (int px = r.left; px < r.right; ++px)
-        if (const int cv = cov[px]) f(row + px, cv);
+        if (const int cv = cov[(int64_t) px - x]) f(row + px, cv);
     }
   };
 
@@ -316,8 +321,8 @@ bool LICE_CachedFont::DrawGlyph(LICE_IBitmap* bm, unsigned short c, int x, int y
     // The common case: the copy combiner at weight v + 1, four pixels at once.
     const LICE_pixel color = LICE_RGBA((unsigned) fr, (unsigned) fgG, (unsigned) fb, 255);
     for (int py = r.top; py < r.bottom; ++py)
-      LICE_CoverageCopyRowSSE2(v.row(py) + r.left, pix + (size_t) (py - y) * e->width + (r.left - x), r.right - r.left,
-                               color);
+      LICE_CoverageCopyRowSSE2(v.row(py) + r.left, pix + (size_t) ((int64_t) py - y) * e->width + ((int64_t) r.left - x),
+                               r.right - r.left, color);
     return true;
   }
   LICE_WithFillCombiner(m_comb, 256, [&](auto tag) {
@@ -344,8 +349,7 @@ void walkText(const char* str, int count, bool singleLine, F&& f)
   for (int pos = 0; (count < 0 || pos < count) && str[pos];)
   {
     unsigned short c;
-    const int n = utf8char(str + pos, &c);
-    if (count >= 0 && pos + n > count) break;
+    const int n = utf8char(str + pos, &c, count < 0 ? -1 : count - pos);
     pos += n;
     if (c == '\r') continue;
     if (c == '\n')
@@ -422,8 +426,8 @@ int LICE_CachedFont::DrawText(LICE_IBitmap* bm, const char* str, int count, RECT
   if (flags & DT_CALCRECT)
   {
     // Vertical fonts exchange the roles of x and y.
-    rect->right = rect->left + (vertical ? textH : textW);
-    rect->bottom = rect->top + (vertical ? textW : textH);
+    rect->right = LICE_SatInt((int64_t) rect->left + (vertical ? textH : textW));
+    rect->bottom = LICE_SatInt((int64_t) rect->top + (vertical ? textW : textH));
     return vertical ? textW : textH;
   }
 
@@ -432,33 +436,34 @@ int LICE_CachedFont::DrawText(LICE_IBitmap* bm, const char* str, int count, RECT
   if (alpha == 0.0f) return 0;
 
   const int extW = vertical ? textH : textW, extH = vertical ? textW : textH;
-  int x = rect->left, y = rect->top;
-  if (flags & DT_CENTER) x = rect->left + (rect->right - rect->left - extW) / 2;
-  else if (flags & DT_RIGHT) x = rect->right - extW;
-  if (flags & DT_VCENTER) y = rect->top + (rect->bottom - rect->top - extH) / 2;
-  else if (flags & DT_BOTTOM) y = rect->bottom - extH;
+  // Positions in 64 bits; a glyph placed past the int range is off the
+  // bitmap, where saturation keeps it.
+  int64_t x = rect->left, y = rect->top;
+  if (flags & DT_CENTER) x = rect->left + ((int64_t) rect->right - rect->left - extW) / 2;
+  else if (flags & DT_RIGHT) x = (int64_t) rect->right - extW;
+  if (flags & DT_VCENTER) y = rect->top + ((int64_t) rect->bottom - rect->top - extH) / 2;
+  else if (flags & DT_BOTTOM) y = (int64_t) rect->bottom - extH;
   if (vertical && (m_flags & LICE_FONT_FLAG_VERTICAL_BOTTOMUP)) y += textW;
 
   RECT clip = {0, 0, bm->getWidth(), bm->getHeight()};
   if (!(flags & DT_NOCLIP))
   {
-    clip.left = std::max(clip.left, rect->left);
-    clip.top = std::max(clip.top, rect->top);
-    clip.right = std::min(clip.right, rect->right);
-    clip.bottom = std::min(clip.bottom, rect->bottom);
-    if (clip.left >= clip.right || clip.top >= clip.bottom) return 0;
+    LICE_Rect64 r = {rect->left, rect->top, rect->right, rect->bottom};
+    if (!LICE_ClipRect(r, clip.right, clip.bottom)) return 0;
+    clip = {(int) r.l, (int) r.t, (int) r.r, (int) r.b};
   }
+  auto at = [](int64_t v) { return LICE_SatInt(v); };
 
   const float saved = m_alpha;
   m_alpha = alpha;
   const bool bottomUp = vertical && (m_flags & LICE_FONT_FLAG_VERTICAL_BOTTOMUP);
   ForEachGlyph(str, count, (flags & DT_SINGLELINE) != 0, [&](const charEnt& e, unsigned short c, int pen, int line) {
     if (!vertical)
-      DrawGlyph(bm, c, x + pen, y + line, &clip);
+      DrawGlyph(bm, c, at(x + pen), at(y + line), &clip);
     else if (bottomUp)
-      DrawGlyph(bm, c, x + line, y - pen - e.height, &clip);
+      DrawGlyph(bm, c, at(x + line), at(y - pen - e.height), &clip);
     else
-      DrawGlyph(bm, c, x + line, y + pen, &clip);
+      DrawGlyph(bm, c, at(x + line), at(y + pen), &clip);
   });
   m_alpha = saved;
   return extH;
@@ -482,6 +487,7 @@ int LICE_CachedFont::DrawTextNative(LICE_IBitmap* bm, const char* str, int count
 
   // Without a drawing context: measure on the native work bitmap, draw
   // there over a copy of the destination area, and copy it back.
+  std::lock_guard<std::recursive_mutex> lock(s_workMutex);
   if (!s_nativeBitmap) s_nativeBitmap = new LICE_SysBitmap;
   if (s_nativeBitmap->getWidth() < 4 || s_nativeBitmap->getHeight() < 4)
     s_nativeBitmap->resize(std::max(4, s_nativeBitmap->getWidth()), std::max(4, s_nativeBitmap->getHeight()));
@@ -499,31 +505,20 @@ int LICE_CachedFont::DrawTextNative(LICE_IBitmap* bm, const char* str, int count
     return h;
   }
 
-  RECT place = {rect->left, rect->top, rect->left + w, rect->top + h};
-  if (flags & DT_RIGHT) place.left = rect->right - w;
-  else if (flags & DT_CENTER) place.left = rect->left + (rect->right - rect->left - w) / 2;
-  if (flags & DT_BOTTOM) place.top = rect->bottom - h;
-  else if (flags & DT_VCENTER) place.top = rect->top + (rect->bottom - rect->top - h) / 2;
-  place.right = place.left + w;
-  place.bottom = place.top + h;
-  const int ox = place.left, oy = place.top;  // where the text's origin lands
-  place.left = std::max(place.left, 0);
-  place.top = std::max(place.top, 0);
-  place.right = std::min(place.right, bm->getWidth());
-  place.bottom = std::min(place.bottom, bm->getHeight());
-  if (!(flags & DT_NOCLIP))
-  {
-    place.left = std::max(place.left, rect->left);
-    place.top = std::max(place.top, rect->top);
-    place.right = std::min(place.right, rect->right);
-    place.bottom = std::min(place.bottom, rect->bottom);
-  }
-  const int pw = place.right - place.left, ph = place.bottom - place.top;
-  if (pw <= 0 || ph <= 0)
+  int64_t ox = rect->left, oy = rect->top;  // where the text's origin lands
+  if (flags & DT_RIGHT) ox = (int64_t) rect->right - w;
+  else if (flags & DT_CENTER) ox = rect->left + ((int64_t) rect->right - rect->left - w) / 2;
+  if (flags & DT_BOTTOM) oy = (int64_t) rect->bottom - h;
+  else if (flags & DT_VCENTER) oy = rect->top + ((int64_t) rect->bottom - rect->top - h) / 2;
+  LICE_Rect64 placed = LICE_Rect64FromXYWH(ox, oy, w, h);
+  const RECT* clipTo = (flags & DT_NOCLIP) ? nullptr : rect;
+  if (!LICE_ClipRect(placed, bm->getWidth(), bm->getHeight(), clipTo))
   {
     DC_SelectFont(dc, previous);
     return 0;
   }
+  const RECT place = {(int) placed.l, (int) placed.t, (int) placed.r, (int) placed.b};
+  const int pw = place.right - place.left, ph = place.bottom - place.top;
   if (s_nativeBitmap->getWidth() < pw || s_nativeBitmap->getHeight() < ph)
   {
     DC_SelectFont(dc, nullptr);
@@ -536,7 +531,8 @@ int LICE_CachedFont::DrawTextNative(LICE_IBitmap* bm, const char* str, int count
   DC_SetTextColor(dc, toRGB(m_fg));
   if (m_bgmode == 1) DC_SetBkColor(dc, toRGB(m_bg));
   DC_SetBkMode(dc, m_bgmode);
-  RECT at = {ox - place.left, oy - place.top, ox - place.left + w, oy - place.top + h};
+  const int atx = LICE_SatInt(ox - place.left), aty = LICE_SatInt(oy - place.top);
+  RECT at = {atx, aty, LICE_SatInt((int64_t) atx + w), LICE_SatInt((int64_t) aty + h)};
   DC_DrawText(dc, str, count, &at, (int) ((flags & ~0x136u & ~kLayoutFlags) | DT_NOPREFIX | DT_NOCLIP));
   DC_SelectFont(dc, previous);
   LICE_Blit(bm, s_nativeBitmap, place.left, place.top, 0, 0, pw, ph, m_alpha, kBlitCopy);

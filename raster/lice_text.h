@@ -107,5 +107,7 @@ private:
 };
 
 // Decodes one character; returns its length in bytes. A four-byte
-// character reads as a space; an invalid lead byte as its own value.
-int utf8char(const char* ptr, unsigned short* charOut);
+// character reads as a space; an invalid lead byte as its own value. At
+// most maxBytes bytes are read (-1: the text is terminated), so a sequence
+// cut off by the end of the text reads as its lead byte alone.
+int utf8char(const char* ptr, unsigned short* charOut, int maxBytes = -1);

@@ -1,9 +1,12 @@
 // LICE_CachedFont: the glyph cache, measuring against drawing on both the
 // cached and the native path, line handling, UTF-8, alpha, effects and the
 // ownership of the font handle.
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "TextTestUtil.h"
 #include "lice_text.h"
@@ -77,15 +80,32 @@ TEST_F(CachedFont, MeasuredExtentHoldsEveryDrawnPixelBothPaths)
       }
 }
 
-TEST_F(CachedFont, ExtentCoversGlyphsWiderThanTheirAdvance)
+// Both ways of drawing lay glyphs out by the face's own advances, so a text
+// keeps its width when a fading colour switches it to the cached path.
+TEST_F(CachedFont, CachedAndNativeTextsHaveTheSameWidth)
 {
+  struct Face
+  {
+    int height;
+    bool italic;
+  } faces[] = {{13, false}, {12, false}, {20, true}, {16, true}};
+  for (const Face& face : faces)
+    for (const char* text : {"50 | 50", "Drive 100%", "-10.00 dB", "fifty fifty"})
+    {
+      LICE_CachedFont f;
+      f.SetFromHFont(makeFont(face.height, face.italic), LICE_FONT_FLAG_OWNS_HFONT | LICE_FONT_FLAG_FORCE_NATIVE);
+      const RECT native = measure(f, text), cached = measure(f, text, LICE_DT_NEEDALPHA);
+      EXPECT_EQ(cached.right, native.right) << text << " at " << face.height << (face.italic ? " italic" : "");
+    }
+  // The extent is the larger of the pen and the ink: an italic f reaches
+  // past its advance, and the measure says so exactly.
   LICE_CachedFont f;
   f.SetFromHFont(makeFont(20, true), LICE_FONT_FLAG_OWNS_HFONT);
   const RECT m = measure(f, "f");
-  LICE_CachedFont::charEnt* e = f.findChar('f');
+  const LICE_CachedFont::charEnt* e = f.findChar('f');
   ASSERT_NE(e, nullptr);
-  EXPECT_GE(m.right, e->width);
-  EXPECT_GE(e->width, e->advance);
+  EXPECT_GT(e->width, e->advance);
+  EXPECT_EQ(m.right, e->width);
 }
 
 TEST_F(CachedFont, LineFeedsCarriageReturnsAndUtf8)
@@ -263,5 +283,129 @@ TEST_F(CachedFont, GlyphBlendMatchesTheCopyRuleOnEveryPixel)
         }
         ASSERT_EQ(LICE_GetPixel(&bm, x, y), want) << x << "," << y << " v " << v << " alpha " << alpha;
       }
+  }
+}
+
+// A text that ends inside a UTF-8 sequence is read only up to its count: the
+// buffer here holds exactly the counted bytes, so a read past it is caught.
+TEST_F(CachedFont, CountedTextsAreReadOnlyUpToTheirCount)
+{
+  LICE_CachedFont f;
+  f.SetFromHFont(makeFont(13), LICE_FONT_FLAG_OWNS_HFONT);
+  LICE_MemBitmap bm(100, 30);
+  for (const char* text : {"ab\xE2", "ab\xE2\x82", "a\xF0\x9F\x98", "\xC3"})
+  {
+    const size_t n = strlen(text);
+    std::unique_ptr<char[]> exact(new char[n]);
+    memcpy(exact.get(), text, n);
+    RECT r = {0, 0, 100, 30};
+    f.DrawText(&bm, exact.get(), (int) n, &r, 0);
+    RECT m = {0, 0, 0, 0};
+    f.DrawText(nullptr, exact.get(), (int) n, &m, DT_CALCRECT);
+    EXPECT_GT(m.right, 0) << text;
+  }
+  unsigned short c = 0;
+  EXPECT_EQ(utf8char("\xE2\x82\xAC", &c, 2), 1);  // cut by the count: the lead byte alone
+  EXPECT_EQ(c, 0xE2);
+}
+
+TEST_F(CachedFont, InvertedBlurredAndTurnedGlyphs)
+{
+  auto glyph = [](int flags, unsigned short ch, std::vector<int>& cov, int& w, int& h) {
+    LICE_CachedFont f;
+    f.SetFromHFont(makeFont(18), LICE_FONT_FLAG_OWNS_HFONT | flags);
+    ASSERT_TRUE(f.RenderGlyph(ch));
+    const LICE_CachedFont::charEnt* e = f.findChar(ch);
+    ASSERT_NE(e, nullptr);
+    w = e->width;
+    h = e->height;
+    const unsigned char* p = f.GlyphPixels(e);
+    cov.assign(p, p + w * h);
+  };
+  std::vector<int> plain, inverted, blurred, up, down;
+  int pw, ph, iw, ih, bw, bh, uw, uh, dw, dh;
+  glyph(0, 'L', plain, pw, ph);
+  glyph(LICE_FONT_FLAG_FX_INVERT, 'L', inverted, iw, ih);
+  glyph(LICE_FONT_FLAG_FX_BLUR, 'L', blurred, bw, bh);
+  glyph(LICE_FONT_FLAG_VERTICAL, 'L', down, dw, dh);
+  glyph(LICE_FONT_FLAG_VERTICAL | LICE_FONT_FLAG_VERTICAL_BOTTOMUP, 'L', up, uw, uh);
+  auto at = [](const std::vector<int>& v, int w, int x, int y) { return v[(size_t) y * w + x]; };
+
+  // 0x20: every coverage byte inverted, over the whole cell.
+  ASSERT_EQ(ih, ph);
+  ASSERT_GE(iw, pw);
+  for (int y = 0; y < ph; ++y)
+    for (int x = 0; x < pw; ++x) ASSERT_EQ(at(inverted, iw, x, y), 255 - at(plain, pw, x, y)) << x << "," << y;
+
+  // 0x10: inside the cell each byte is the mean of its 3 x 3 block.
+  ASSERT_EQ(bh, ph);
+  for (int y = 1; y + 1 < ph; ++y)
+    for (int x = 1; x + 1 < pw; ++x)
+    {
+      int sum = 0;
+      for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) sum += at(plain, pw, x + dx, y + dy);
+      ASSERT_EQ(at(blurred, bw, x, y), sum / 9) << x << "," << y;
+    }
+
+  // 0x1 turns the glyph a quarter clockwise (its top to the right), 0x2 with
+  // it the other way (its top to the left): an L's foot ends up on the
+  // other side.
+  ASSERT_EQ(dw, ph);
+  ASSERT_EQ(uw, ph);
+  ASSERT_EQ(dh, pw);
+  for (int y = 0; y < ph; ++y)
+    for (int x = 0; x < pw; ++x)
+    {
+      ASSERT_EQ(at(down, dw, ph - 1 - y, x), at(plain, pw, x, y));
+      ASSERT_EQ(at(up, uw, y, pw - 1 - x), at(plain, pw, x, y));
+    }
+
+  // Drawn bottom-up, the text stays inside its measured rectangle.
+  LICE_CachedFont v;
+  v.SetFromHFont(makeFont(13), LICE_FONT_FLAG_OWNS_HFONT | LICE_FONT_FLAG_VERTICAL | LICE_FONT_FLAG_VERTICAL_BOTTOMUP);
+  v.SetTextColor(LICE_RGBA(255, 255, 255, 255));
+  const RECT m = measure(v, "Up");
+  LICE_MemBitmap bm(40, 80);
+  LICE_Clear(&bm, 0);
+  RECT r = {4, 4, 40, 80};
+  v.DrawText(&bm, "Up", -1, &r, 0);
+  const RECT ink = InkBox(&bm, 0);
+  EXPECT_GT(ink.right, 0);
+  EXPECT_TRUE(Inside(ink, RECT{4, 4, 4 + m.right, 4 + m.bottom}));
+}
+
+TEST_F(CachedFont, HugeFontsManyCharactersAndNamelessLoads)
+{
+  // A 30000-pixel font: measured as such, drawn without rasterising the
+  // gigapixel glyphs that land nowhere.
+  LICE_CachedFont big;
+  big.SetFromHFont(DC_CreateFont(30000, 0, 0, 0, 400, false, false, false, 4, "Tahoma"),
+                   LICE_FONT_FLAG_OWNS_HFONT | LICE_FONT_FLAG_FORCE_NATIVE);
+  EXPECT_GE(big.GetLineHeight(), 29000);
+  LICE_SysBitmap sys(64, 64);
+  RECT r = {0, 0, 64, 64};
+  const RECT m = measure(big, "Hi");
+  EXPECT_GT(m.right, 10000);
+  big.DrawText(&sys, "Hi", -1, &r, 0);
+
+  // 16,000 new characters, in scrambled order: each found again afterwards.
+  LICE_CachedFont f;
+  f.SetFromHFont(makeFont(10), LICE_FONT_FLAG_OWNS_HFONT);
+  std::vector<unsigned short> codes;
+  for (unsigned c = 0x100; codes.size() < 16000; ++c) codes.push_back((unsigned short) c);
+  std::shuffle(codes.begin(), codes.end(), std::mt19937(9));
+  for (unsigned short c : codes) ASSERT_TRUE(f.RenderGlyph(c));
+  for (unsigned short c : codes)
+  {
+    const LICE_CachedFont::charEnt* e = f.findChar(c);
+    ASSERT_NE(e, nullptr) << c;
+    ASSERT_EQ(e->charid, c);
+  }
+
+  for (LICE_ImageLoaderRec* rec = LICE_ImageLoader_list; rec; rec = rec->_next)
+  {
+    EXPECT_EQ(rec->loadfunc(nullptr, true, nullptr), nullptr);
+    EXPECT_EQ(rec->loadfunc(nullptr, false, nullptr), nullptr);
   }
 }
