@@ -37,7 +37,7 @@ double rate(const std::function<void()>& work, double pixelsPerCall, double seco
 // Both sides in alternating rounds, the best round of each, so that a
 // moment of load on the machine does not favour either.
 void compare(const char* op, int w, int h, const std::function<void()>& ours, const std::function<void()>& theirs,
-             double pixels)
+             double pixels, const char* theirName = "pixman")
 {
   ours();
   theirs();
@@ -47,7 +47,8 @@ void compare(const char* op, int w, int h, const std::function<void()>& ours, co
     best[0] = std::max(best[0], rate(ours, pixels, 0.06));
     best[1] = std::max(best[1], rate(theirs, pixels, 0.06));
   }
-  printf("op=%s_%dx%d plushgrit_mpix=%.1f pixman_mpix=%.1f ratio=%.2f\n", op, w, h, best[0], best[1], best[0] / best[1]);
+  printf("op=%s_%dx%d plushgrit_mpix=%.1f %s_mpix=%.1f ratio=%.2f\n", op, w, h, best[0], theirName, best[1],
+         best[0] / best[1]);
   fflush(stdout);
 }
 
@@ -108,6 +109,12 @@ void runSize(int W, int H)
           composite(PIXMAN_OP_SRC, solid), pixels);
   compare("fill_alpha0.5", W, H, [&] { LICE_FillRect(&dst, 0, 0, W, H, color, 0.5f, kBlitCopy); },
           composite(PIXMAN_OP_OVER, solidHalf), pixels);
+
+  // The same rectangle through the polygon path and through FillRect, in a
+  // mode that needs the combiner: the shapes pick it once per call too.
+  const int xs[4] = {0, W - 1, W - 1, 0}, ys[4] = {0, 0, H - 1, H - 1};
+  compare("polygon_rect_add", W, H, [&] { LICE_FillConvexPolygon(&dst, xs, ys, 4, color, 0.7f, kBlitAdd); },
+          [&] { LICE_FillRect(&dst, 0, 0, W, H, color, 0.7f, kBlitAdd); }, pixels, "fillrect");
 
   // Scaled: upscale the half-size image x2, downscale the full one x0.5.
   pixman_transform_t t;

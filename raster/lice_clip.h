@@ -40,14 +40,14 @@ inline bool LICE_ClipRect(LICE_Rect64& r, int w, int h, const RECT* clip = nullp
   return !r.empty();
 }
 
-// double to int64, saturating at +-2^62 (sums of two stay in range); NaN
+// double to int64, saturating at +-2^60 (sums of a few stay in range); NaN
 // gives 0.
 inline int64_t LICE_ToInt64(double v)
 {
-  const double lim = 4611686018427387904.0;  // 2^62
+  const double lim = 1152921504606846976.0;  // 2^60
   if (!(v == v)) return 0;
-  if (v >= lim) return (int64_t) 1 << 62;
-  if (v <= -lim) return -((int64_t) 1 << 62);
+  if (v >= lim) return (int64_t) 1 << 60;
+  if (v <= -lim) return -((int64_t) 1 << 60);
   return (int64_t) v;
 }
 

@@ -102,31 +102,28 @@ inline bool allFinite(std::initializer_list<double> values)
   return true;
 }
 
-// start + k * step, the 16.16 source position of the k-th destination pixel.
-// Jobs whose products fit 62 bits (every image a host will show) take the
-// plain product; only far-off or huge-stepped jobs ("wide") pay for 128 bits,
-// clamped to +-2^60, which lies outside any bitmap.
-inline int64_t samplePos(int64_t start, int64_t k, int64_t step, bool wide)
+// Narrows the destination offsets [lo, hi) to those whose 16.16 sample
+// start + k * step can lie in [0, limit), with one offset of margin on each
+// side (the per-pixel test stays). Worked out in 128 bits and long double,
+// so that far-off or huge-stepped jobs cost no more than others; afterwards
+// every sample of the range is within a few steps of the source, so the
+// 64-bit products of the drivers cannot overflow (steps are held below 2^60).
+inline void narrowToSource(__int128 start, int64_t step, int64_t limit, int64_t& lo, int64_t& hi)
 {
-  if (!wide) return start + k * step;
-  const __int128 p = (__int128) start + (__int128) k * step, lim = (__int128) 1 << 60;
-  return (int64_t) (p > lim ? lim : (p < -lim ? -lim : p));
-}
-
-// Whether start + k * step may leave 62 bits for k in [kLo, kHi).
-inline bool needsWide(int64_t start, int64_t kLo, int64_t kHi, int64_t step)
-{
-  const __int128 lim = (__int128) 1 << 62;
-  for (int64_t k : {kLo, kHi})
+  if (lo >= hi) return;
+  if (step == 0)
   {
-    const __int128 p = (__int128) start + (__int128) k * step;
-    if (p > lim || p < -lim) return true;
+    if (start < 0 || start >= limit) hi = lo;
+    return;
   }
-  return false;
+  const long double a = (long double) -start / step, b = (long double) ((__int128) limit - start) / step;
+  const long double first = std::floor(std::min(a, b)) - 1, last = std::ceil(std::max(a, b)) + 1;
+  if (first > (long double) lo) lo = first >= (long double) hi ? hi : (int64_t) first;
+  if (last < (long double) hi) hi = last <= (long double) lo ? lo : (int64_t) last;
 }
 
-// Positions are 16.16 fixed point held in 64 bits, so no image size can
-// overflow them; floor of a negative position is an arithmetic shift.
+// Positions are 16.16 fixed point held in 64 bits; floor of a negative
+// position is an arithmetic shift.
 inline int64_t whole(int64_t fixed) { return fixed >> 16; }
 }  // namespace
 
@@ -138,7 +135,6 @@ struct LICE_ScaleJob
   int64_t icurx, icury;      // source position of sample index 0
   int64_t idx, idy;          // source step per destination pixel
   int clipw, cliph;          // sampling clip
-  bool wide;                 // positions need 128-bit products
 };
 
 template <class COMB>
@@ -147,14 +143,14 @@ void _LICE_Template_Blit2<COMB>::scaleBlit(const LICE_ScaleJob& j, int w)
 {
   for (int y = j.y0; y < j.y1; ++y)
   {
-    const int64_t cy = samplePos(j.icury, y - j.dsty, j.idy, j.wide);
+    const int64_t cy = j.icury + (y - j.dsty) * j.idy;
     if (cy < 0 || whole(cy) >= j.cliph) continue;
     const int sy = (int) whole(cy);  // checked inside the source above
     const unsigned fy = (unsigned) (cy & 0xFFFF);
     LICE_pixel* dp = j.d.row(y);
     for (int x = j.x0; x < j.x1; ++x)
     {
-      const int64_t cx = samplePos(j.icurx, x - j.dstx, j.idx, j.wide);
+      const int64_t cx = j.icurx + (x - j.dstx) * j.idx;
       if (cx < 0 || whole(cx) >= j.clipw) continue;
       const int sx = (int) whole(cx);
       const LICE_pixel c = FILTER ? bilinear(j.s, 0, 0, sx, sy, (unsigned) (cx & 0xFFFF), fy, j.clipw, j.cliph)
@@ -211,14 +207,14 @@ void _LICE_Template_Blit2<COMB>::scaleBlitFilterDown(const LICE_ScaleJob& j, int
 {
   for (int y = j.y0; y < j.y1; ++y)
   {
-    const int64_t cy = samplePos(j.icury, y - j.dsty, j.idy, j.wide);
+    const int64_t cy = j.icury + (y - j.dsty) * j.idy;
     if (cy < 0 || whole(cy) >= j.s.h) continue;
     const int sy = (int) whole(cy);  // checked inside the source above
     const int by0 = sy - half < 0 ? 0 : sy - half, by1 = sy + half + 1 > j.cliph ? j.cliph : sy + half + 1;
     LICE_pixel* dp = j.d.row(y);
     for (int x = j.x0; x < j.x1; ++x)
     {
-      const int64_t cx = samplePos(j.icurx, x - j.dstx, j.idx, j.wide);
+      const int64_t cx = j.icurx + (x - j.dstx) * j.idx;
       if (cx < 0 || whole(cx) >= j.s.w) continue;
       const int sx = (int) whole(cx);
       const int bx0 = sx - half < 0 ? 0 : sx - half, bx1 = sx + half + 1 > j.clipw ? j.clipw : sx + half + 1;
@@ -266,7 +262,7 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
     }
   }
 
-  LICE_ScaleJob j{LICE_View(dest), LICE_View(src), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, false};
+  LICE_ScaleJob j{LICE_View(dest), LICE_View(src), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   if (!j.d.valid() || !j.s.valid()) return;
 
   int64_t dx = dstx, dy = dsty, dw = dstw, dh = dsth;
@@ -281,7 +277,16 @@ void LICE_ScaledBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty, 
   j.dstx = dx;
   j.dsty = dy;
   if (!clipDestination(j.d, dx, dy, dw, dh, j.x0, j.y0, j.x1, j.y1)) return;
-  j.wide = needsWide(j.icurx, j.x0 - dx, j.x1 - dx, j.idx) || needsWide(j.icury, j.y0 - dy, j.y1 - dy, j.idy);
+  // Only the columns and rows whose samples can reach the source (the box
+  // filter reads up to the whole source, a superset of the clip).
+  int64_t kx0 = j.x0 - dx, kx1 = j.x1 - dx, ky0 = j.y0 - dy, ky1 = j.y1 - dy;
+  narrowToSource(j.icurx, j.idx, (int64_t) j.s.w << 16, kx0, kx1);
+  narrowToSource(j.icury, j.idy, (int64_t) j.s.h << 16, ky0, ky1);
+  if (kx0 >= kx1 || ky0 >= ky1) return;
+  j.x0 = (int) (dx + kx0);
+  j.x1 = (int) (dx + kx1);
+  j.y0 = (int) (dy + ky0);
+  j.y1 = (int) (dy + ky1);
   const int64_t cw = LICE_ToInt64((sw > 0 ? sw : 0.0) + sx + 0.999999), ch = LICE_ToInt64((sh > 0 ? sh : 0.0) + sy + 0.999999);
   j.clipw = (int) (cw < j.s.w ? (cw > 0 ? cw : 0) : j.s.w);
   j.cliph = (int) (ch < j.s.h ? (ch > 0 ? ch : 0) : j.s.h);
@@ -322,7 +327,6 @@ struct LICE_RotateJob
   int64_t dxx, dxy;         // per column
   int64_t dyx, dyy;         // per row
   int cl, ct, cr, cb;       // source clip, absolute
-  bool wide;                // positions need 128-bit products
 };
 
 namespace
@@ -335,17 +339,24 @@ void deltaWalk(const LICE_RotateJob& j, F&& f)
   const int clipw = j.cr - j.cl, cliph = j.cb - j.ct;
   for (int y = j.y0; y < j.y1; ++y)
   {
-    const int64_t rx = samplePos(j.ix, y - j.dsty, j.dyx, j.wide), ry = samplePos(j.iy, y - j.dsty, j.dyy, j.wide);
+    // The row's start exactly, then only the columns whose samples can land
+    // in the clip; along them the positions step by addition.
+    const __int128 rx = (__int128) j.ix + (__int128) (y - j.dsty) * j.dyx - ((__int128) j.cl << 16);
+    const __int128 ry = (__int128) j.iy + (__int128) (y - j.dsty) * j.dyy - ((__int128) j.ct << 16);
+    int64_t k0 = j.x0 - j.dstx, k1 = j.x1 - j.dstx;
+    narrowToSource(rx, j.dxx, (int64_t) clipw << 16, k0, k1);
+    narrowToSource(ry, j.dxy, (int64_t) cliph << 16, k0, k1);
+    if (k0 >= k1) continue;
+    int64_t cx = (int64_t) (rx + (__int128) k0 * j.dxx), cy = (int64_t) (ry + (__int128) k0 * j.dxy);
     LICE_pixel* dp = j.d.row(y);
-    for (int x = j.x0; x < j.x1; ++x)
+    for (int64_t k = k0; k < k1; ++k, cx += j.dxx, cy += j.dxy)
     {
-      const int64_t cx = samplePos(rx, x - j.dstx, j.dxx, j.wide), cy = samplePos(ry, x - j.dstx, j.dxy, j.wide);
-      const int64_t sx = whole(cx) - j.cl, sy = whole(cy) - j.ct;
+      const int64_t sx = whole(cx), sy = whole(cy);
       if (sx < 0 || sy < 0 || sx >= clipw || sy >= cliph) continue;
-      const LICE_pixel c = FILTER ? bilinear(j.s, j.cl, j.ct, sx, sy, (unsigned) (cx & 0xFFFF), (unsigned) (cy & 0xFFFF),
-                                             clipw, cliph)
-                                  : j.s.row(j.ct + sy)[j.cl + sx];
-      f(dp + x, c);
+      const LICE_pixel c = FILTER ? bilinear(j.s, j.cl, j.ct, (int) sx, (int) sy, (unsigned) (cx & 0xFFFF),
+                                             (unsigned) (cy & 0xFFFF), clipw, cliph)
+                                  : j.s.row(j.ct + (int) sy)[j.cl + sx];
+      f(dp + j.dstx + k, c);
     }
   }
 }
@@ -367,7 +378,7 @@ void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty,
   const int w = LICE_AlphaWeight(alpha);
   if (!w || (mode & LICE_BLIT_MODE_MASK) >= 6) return;
   if (!allFinite({srcx, srcy, srcw, srch, angle, rotxcent, rotycent})) return;
-  LICE_RotateJob j{LICE_View(dest), LICE_View(src), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, false};
+  LICE_RotateJob j{LICE_View(dest), LICE_View(src), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   if (!j.d.valid() || !j.s.valid()) return;
 
   if (cliptosourcerect)
@@ -402,17 +413,6 @@ void LICE_RotatedBlit(LICE_IBitmap* dest, LICE_IBitmap* src, int dstx, int dsty,
   j.dstx = dx;
   j.dsty = dy;
   if (!clipDestination(j.d, dx, dy, dw, dh, j.x0, j.y0, j.x1, j.y1)) return;
-  // The positions are linear in row and column, so their extremes lie at
-  // the corners of the clipped destination.
-  j.wide = false;
-  for (int64_t ky : {j.y0 - dy, j.y1 - dy})
-    for (int64_t kx : {j.x0 - dx, j.x1 - dx})
-      for (int axis = 0; axis < 2; ++axis)
-      {
-        const __int128 p = (__int128) (axis ? j.iy : j.ix) + (__int128) ky * (axis ? j.dyy : j.dyx) +
-                           (__int128) kx * (axis ? j.dxy : j.dxx);
-        if (p > ((__int128) 1 << 62) || p < -((__int128) 1 << 62)) j.wide = true;
-      }
 
   const bool filter = (mode & LICE_BLIT_FILTER_MASK) == LICE_BLIT_FILTER_BILINEAR;
   LICE_WithBlitCombiner(mode, w, [&](auto tag) {
