@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <map>
 #include <set>
 #include <utility>
 
@@ -123,21 +124,61 @@ TEST(Circles, FilledCircleBlendsEveryPixelOnce)
     }
 }
 
-TEST(Circles, OutlineIsSymmetricAndNeverBlendsTwice)
+// The antialiased outline from its definition: at each column offset i of
+// the flat octant the exact height h = sqrt(r^2 - i^2) puts weight (1 - f) w
+// on the pixel at its integer part and f w on the one outside, mirrored into
+// eight octants. Every pixel gets at most one weight, blended once.
+TEST(Circles, AntialiasedOutlineBlendsEachPixelOnceAtItsWeight)
 {
-  for (bool aa : {false, true})
-    for (float r : {5.0f, 7.5f, 11.3f, 15.0f, 19.9f, 23.0f})
+  const LICE_pixel ink = LICE_RGBA(200, 100, 50, 255), paper = LICE_RGBA(10, 20, 30, 255);
+  for (float r : {5.0f, 7.5f, 11.3f, 15.0f, 19.9f, 23.0f})
+  {
+    Canvas c(50, 50);
+    LICE_Clear(&c.bm, paper);
+    const int w = 128 + 25;  // alpha 0.6: the copy rule, no word paths
+    LICE_Circle(&c.bm, 25.0f, 25.0f, r, ink, 0.6f, 0, true);
+
+    std::map<std::pair<int, int>, int> weights;
+    bool twice = false;
+    auto give = [&](int x, int y, int weight) {
+      const int k[8][2] = {{x, y}, {-x, y}, {x, -y}, {-x, -y}, {y, x}, {-y, x}, {y, -x}, {-y, -x}};
+      std::set<std::pair<int, int>> once;
+      for (auto& p : k) once.insert({25 + p[0], 25 + p[1]});
+      for (auto& p : once)
+      {
+        twice |= weights.count(p) != 0;
+        weights[p] = weight;
+      }
+    };
+    for (int i = 0;; ++i)
     {
-      Canvas c(50, 50);
-      LICE_Circle(&c.bm, 25.0f, 25.0f, r, LICE_RGBA(200, 200, 200, 200), 0.5f, 0, aa);
-      for (int y = 0; y < 50; ++y)
-        for (int x = 0; x < 50; ++x)
-        {
-          ASSERT_LE(LICE_GETR(c.at(x, y)), 100u) << x << "," << y << " r " << r;
-          ASSERT_EQ(c.at(x, y), c.at(50 - x, y)) << x << "," << y << " r " << r;
-          ASSERT_EQ(c.at(x, y), c.at(y, x)) << x << "," << y << " r " << r;
-        }
+      const double h = i ? std::sqrt((double) r * r - (double) i * i) : (double) r;
+      if (!(h >= 0.0) || i > (int) h + 1) break;
+      const int ih = (int) h;
+      const double f = h - ih;
+      if (i <= ih) give(i, ih, (int) ((1.0 - f) * w));
+      give(i, ih + 1, (int) (f * w));
     }
+    EXPECT_FALSE(twice) << r;
+    for (int y = 0; y < 50; ++y)
+      for (int x = 0; x < 50; ++x)
+      {
+        LICE_pixel want = paper;
+        auto it = weights.find({x, y});
+        if (it != weights.end() && it->second > 0)
+        {
+          const int s[4] = {255, 200, 100, 50};
+          int out[4];
+          for (int k = 0; k < 4; ++k)
+          {
+            const int d = (int) ((paper >> (8 * k)) & 0xFF);
+            out[k] = it->second == 128 ? (d >> 1) + (s[k] >> 1) : (s[k] + (d - s[k]) * (256 - it->second) / 256) & 0xFF;
+          }
+          want = (LICE_pixel) out[0] | (LICE_pixel) out[1] << 8 | (LICE_pixel) out[2] << 16 | (LICE_pixel) out[3] << 24;
+        }
+        ASSERT_EQ(c.at(x, y), want) << x << "," << y << " r " << r;
+      }
+  }
 }
 
 TEST(Arcs, QuarterFromZeroToHalfPiIsTheUpperRight)
