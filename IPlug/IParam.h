@@ -58,6 +58,7 @@ public:
   bool GetCanAutomate() const { return mCanAutomate; }
   void SetCanAutomate(bool canAutomate) { mCanAutomate = canAutomate; }
   void NegateDisplay() { mNegateDisplay = true; }
+  bool DisplayIsNegated() const { return mNegateDisplay; }
 
   // Formats value (plain, or normalized when normalized is set) into buf of
   // bufSize bytes; a longer text is cut.

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "../wdl/wdl_text.h"
+#include "../IGraphics/IGraphics.h"
 #include "Log.h"
 
 void GetVersionParts(int version, int* pVer, int* pMaj, int* pMin)
@@ -82,6 +83,7 @@ IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPresets, const 
 IPlugBase::~IPlugBase()
 {
   Trace(TRACE_HERE, "%s", mEffectName);
+  delete mGraphics;
   mParams.Empty(true);
   mPresets.Empty(true);
   mInChannels.Empty(true);
@@ -173,6 +175,21 @@ void IPlugBase::SetParameterFromGUI(int idx, double normalizedValue)
   param->SetNormalized(normalizedValue);
   InformHostOfParamChange(idx, normalizedValue);
   OnParamChange(idx);
+}
+
+void IPlugBase::AttachGraphics(IGraphics* graphics)
+{
+  if (!graphics) return;
+  WDL_MutexLock lock(&mMutex);
+  for (int i = 0; i < NParams(); ++i) graphics->SetParameterFromPlug(i, GetParam(i)->GetNormalized(), true);
+  graphics->PrepDraw();
+  mGraphics = graphics;
+}
+
+void IPlugBase::RedrawParamControls()
+{
+  if (!mGraphics) return;
+  for (int i = 0; i < NParams(); ++i) mGraphics->SetParameterFromPlug(i, GetParam(i)->Value(), false);
 }
 
 void IPlugBase::SetLatency(int samples)

@@ -19,6 +19,8 @@
 #include "IPlugChannels.h"
 #include "IPlugStructs.h"
 
+class IGraphics;
+
 enum EAPI
 {
   kAPIVST2 = 0,
@@ -91,12 +93,17 @@ public:
   virtual EAPI GetAPI() { return mAPI; }
   virtual void ResizeGraphics(int w, int h) = 0;
   virtual void HostSpecificInit() {}
+  // Takes ownership of the editor's graphics context; pushes every
+  // parameter's normalized value to it and prepares its bitmaps. Null does
+  // nothing.
+  virtual void AttachGraphics(IGraphics* graphics);
   virtual void SetLatency(int samples);
   virtual bool SendMidiMsg(IMidiMsg* pMsg) = 0;
   virtual bool SendSysEx(ISysEx*) { return false; }
   // Pushes every parameter's plain value into the editor's controls; with no
-  // graphics context attached there is nothing to push.
-  virtual void RedrawParamControls() {}
+  // graphics context attached there is nothing to push. Safe on any thread
+  // (the context only stores the values for its own thread).
+  virtual void RedrawParamControls();
   virtual void DirtyPTCompareState() {}
   virtual void PresetsChangedByHost() {}
   // False, with the previous size kept, when the buffers for blockSize
@@ -134,6 +141,7 @@ public:
   int NPresets() const { return mPresets.GetSize(); }
   int GetCurrentPresetIdx() const { return mCurrentPresetIdx; }
   WDL_Mutex* GetMutex() { return &mMutex; }
+  IGraphics* GetGUI() const { return mGraphics; }
 
   // ---- Channel model ---------------------------------------------------
   int NInChannels() const { return mInChannels.GetSize(); }
@@ -219,6 +227,7 @@ protected:
   int mLatency;
   int mTailSize = 0;
   NChanDelayLine* mDelay = nullptr;
+  IGraphics* mGraphics = nullptr;  // owned
   WDL_PtrList<const char> mParamGroups;
   WDL_PtrList<IParam> mParams;
   WDL_PtrList<IPreset> mPresets;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "../IGraphics/IGraphics.h"
 #include "../IPlug/Log.h"
 #include "VST3Strings.h"
 #include "pluginterfaces/base/ibstream.h"
@@ -334,6 +335,8 @@ tresult PLUGIN_API IPlugVST3::process(ProcessData& data)
       else if (IsValidParamIndex(id))
       {
         GetParam((int) id)->SetNormalized(value);
+        // Only stored for the editor's thread: no lock, no allocation.
+        if (IGraphics* graphics = GetGUI()) graphics->SetParameterFromPlug((int) id, value, true);
         OnParamChange((int) id);
       }
     }

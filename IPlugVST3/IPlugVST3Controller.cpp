@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "../IGraphics/IGraphics.h"
 #include "../IPlug/Log.h"
 #include "IPlugVST3.h"
 #include "VST3Strings.h"
@@ -118,6 +119,7 @@ tresult PLUGIN_API IPlugVST3::setParamNormalized(ParamID tag, ParamValue value)
   if (!IsValidParamIndex(tag)) return kResultFalse;
   WDL_MutexLock lock(&mMutex);
   GetParam((int) tag)->SetNormalized(value);
+  if (IGraphics* graphics = GetGUI()) graphics->SetParameterFromPlug((int) tag, value, true);
   OnParamChange((int) tag);
   return kResultOk;
 }

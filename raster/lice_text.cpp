@@ -22,7 +22,9 @@ namespace
 LICE_SysBitmap* s_glyphBitmap = nullptr;
 LICE_SysBitmap* s_nativeBitmap = nullptr;
 int s_liveFonts = 0;
-std::recursive_mutex s_workMutex;
+// Never destroyed: fonts held in static caches of other files may be
+// destroyed after this file's statics at exit or unload.
+std::recursive_mutex& s_workMutex = *new std::recursive_mutex;
 
 uint32_t toRGB(LICE_pixel p) { return (LICE_GETR(p) << 16) | (LICE_GETG(p) << 8) | LICE_GETB(p); }
 

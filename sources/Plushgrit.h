@@ -5,12 +5,18 @@
 
 #include "../IPlugVST3/IPlugVST3.h"
 
+class ITextControl;
+
 class Plushgrit : public IPlugVST3
 {
 public:
   enum EParams { kIn = 0, kOut, kMix, kDrive, kNumParams };
   static constexpr int kUniqueID = MakeFourCC("QV01");
   static constexpr int kMfrID = MakeFourCC("Qrvn");
+  static constexpr int kWidth = 383, kHeight = 300;
+  // The reverse-domain identifier of the bundle, by which the editor finds
+  // its images.
+  static constexpr const char* kBundleID = "com.quorvane.vst3.Plushgrit";
 
   explicit Plushgrit(IPlugInstanceInfo instanceInfo);
   ~Plushgrit() override = default;
@@ -22,6 +28,8 @@ public:
   // The editor's read-out text for In, Out (value, space, label: "-3.50 dB")
   // and Mix ("dry | wet" percentages). Returns false for other parameters.
   bool FormatReadout(int paramIdx, char* text, int size) const;
+  // Writes the read-out text of paramIdx into the control (In, Out, Mix).
+  void SetParamText(int paramIdx, ITextControl* readout);
 
   double InGainDb() const { return mInGainDb; }
   double OutGainDb() const { return mOutGainDb; }
@@ -39,4 +47,8 @@ private:
   double mDriveGain = 1.0;
   double mDriveMakeup = 1.0;
   double mBiasOffset = 0.0;
+  // The three read-outs, owned by the editor's graphics context.
+  ITextControl* mInText = nullptr;
+  ITextControl* mOutText = nullptr;
+  ITextControl* mMixText = nullptr;
 };

@@ -156,7 +156,7 @@ namespace
 struct SidechainPlug : IPlugVST3
 {
   SidechainPlug()
-      : IPlugVST3(IPlugInstanceInfo(), 1, "4-2 1-2", 0, "Sc", "Sc", "Test", 0x10000, 'Scpl', 'Test', 0, false, false,
+      : IPlugVST3(IPlugInstanceInfo(), 1, "4-2 1-2", 0, "Sc", "Sc", "Test", 0x10000, MakeFourCC("Scpl"), MakeFourCC("Test"), 0, false, false,
                   false, 2)
   {
     GetParam(0)->InitEnum("Mode", 1, 4);

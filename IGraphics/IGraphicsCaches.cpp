@@ -1,0 +1,69 @@
+#include "IGraphicsCaches.h"
+
+#include <cstring>
+
+#include "lice_text.h"
+
+BitmapStorage s_bitmapCache;
+FontStorage s_fontCache;
+
+BitmapStorage::~BitmapStorage()
+{
+  for (BitmapEntry& e : mEntries) delete e.bitmap;
+}
+
+LICE_IBitmap* BitmapStorage::Find(int id)
+{
+  WDL_MutexLock lock(&mMutex);
+  for (const BitmapEntry& e : mEntries)
+    if (e.id == id) return e.bitmap;
+  return nullptr;
+}
+
+void BitmapStorage::Add(int id, LICE_IBitmap* bitmap)
+{
+  WDL_MutexLock lock(&mMutex);
+  mEntries.push_back({id, bitmap});
+}
+
+void BitmapStorage::Remove(LICE_IBitmap* bitmap)
+{
+  LICE_IBitmap* found = nullptr;
+  {
+    WDL_MutexLock lock(&mMutex);
+    for (size_t i = 0; i < mEntries.size(); ++i)
+      if (mEntries[i].bitmap == bitmap)
+      {
+        found = bitmap;
+        mEntries.erase(mEntries.begin() + (long) i);
+        break;
+      }
+  }
+  delete found;
+}
+
+FontStorage::~FontStorage()
+{
+  for (FontEntry& e : mEntries) delete e.font;
+}
+
+LICE_CachedFont* FontStorage::Find(const IText& text)
+{
+  WDL_MutexLock lock(&mMutex);
+  for (const FontEntry& e : mEntries)
+    if (e.size == text.size && e.orientation == text.orientation && e.style == text.style && !strcmp(e.face, text.font))
+      return e.font;
+  return nullptr;
+}
+
+void FontStorage::Add(const IText& text, LICE_CachedFont* font)
+{
+  WDL_MutexLock lock(&mMutex);
+  FontEntry e;
+  e.size = text.size;
+  e.orientation = text.orientation;
+  e.style = text.style;
+  memcpy(e.face, text.font, sizeof(e.face));
+  e.font = font;
+  mEntries.push_back(e);
+}

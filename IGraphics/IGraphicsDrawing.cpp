@@ -1,0 +1,339 @@
+// What controls draw with: images from the process-wide cache, the drawing
+// primitives mapped onto the raster layer, and text through cached fonts.
+#include <cmath>
+#include <cstring>
+
+#include "../IPlug/Log.h"
+#include "IGraphics.h"
+#include "IGraphicsCaches.h"
+#include "lice_text.h"
+
+namespace
+{
+// alpha | red << 8 | green << 16 | blue << 24: the raster layer's word.
+LICE_pixel Pack(const IColor* c)
+{
+  return LICE_RGBA((unsigned) c->red, (unsigned) c->green, (unsigned) c->blue, (unsigned) c->alpha);
+}
+
+int Mode(const IChannelBlend* blend)
+{
+  if (!blend) return kBlitUseSourceAlpha;
+  switch (blend->method)
+  {
+    case kBlendOpaque: return kBlitCopy;
+    case kBlendAdd: return kBlitAdd | kBlitUseSourceAlpha;
+    case kBlendColorDodge: return kBlitDodge | kBlitUseSourceAlpha;
+    default: return kBlitUseSourceAlpha;
+  }
+}
+
+float Weight(const IChannelBlend* blend) { return blend ? blend->weight : 1.0f; }
+}  // namespace
+
+// ---- Images -------------------------------------------------------------------------
+
+IBitmap IGraphics::LoadIBitmap(int id, const char* name, int frameCount, bool framesAreHorizontal)
+{
+  if (frameCount < 1) frameCount = 1;
+  LICE_IBitmap* bitmap = s_bitmapCache.Find(id);
+  if (!bitmap)
+  {
+    bitmap = OSLoadBitmap(id, name);
+    if (!bitmap)
+    {
+      // Missing or unreadable: transparent, one pixel per frame, so the
+      // editor opens and the control neither takes room nor draws.
+      Trace(TRACE_HERE, "image %d '%s' not found", id, name ? name : "");
+      bitmap = new LICE_MemBitmap(framesAreHorizontal ? frameCount : 1, framesAreHorizontal ? 1 : frameCount);
+      LICE_Clear(bitmap, 0);
+    }
+    s_bitmapCache.Add(id, bitmap);
+  }
+  return IBitmap(bitmap, bitmap->getWidth(), bitmap->getHeight(), frameCount, framesAreHorizontal);
+}
+
+void IGraphics::RetainBitmap(IBitmap* bitmap)
+{
+  if (bitmap && bitmap->data) s_bitmapCache.Add(-1, bitmap->data);
+}
+
+void IGraphics::ReleaseBitmap(IBitmap* bitmap)
+{
+  if (bitmap && bitmap->data) s_bitmapCache.Remove(bitmap->data);
+}
+
+IBitmap IGraphics::ScaleBitmap(IBitmap* bitmap, int w, int h)
+{
+  auto* scaled = new LICE_MemBitmap(w, h);
+  LICE_ScaledBlit(scaled, bitmap->data, 0, 0, w, h, 0.0f, 0.0f, (float) bitmap->width, (float) bitmap->height, 1.0f,
+                  kBlitFilterBilinear);
+  IBitmap result(scaled, w, h, bitmap->frameCount, false);
+  RetainBitmap(&result);
+  return result;
+}
+
+IBitmap IGraphics::CropBitmap(IBitmap* bitmap, IRECT* r)
+{
+  const int w = r->W(), h = r->H();
+  auto* cropped = new LICE_MemBitmap(w, h);
+  LICE_Blit(cropped, bitmap->data, 0, 0, r->left, r->top, w, h, 1.0f, kBlitCopy);
+  IBitmap result(cropped, w, h, bitmap->frameCount, false);
+  RetainBitmap(&result);
+  return result;
+}
+
+uint32_t* IGraphics::GetBits() { return mDrawBitmap ? mDrawBitmap->getBits() : nullptr; }
+
+// ---- Bitmaps into the off-screen bitmap -----------------------------------------------
+
+bool IGraphics::DrawBitmap(IBitmap* bitmap, IRECT* dest, int srcX, int srcY, const IChannelBlend* blend)
+{
+  const IRECT r = dest->Intersect(mDrawRect);
+  srcX += r.left - dest->left;
+  srcY += r.top - dest->top;
+  if (!r.IsEmpty())
+    LICE_Blit(mDrawBitmap.get(), bitmap->data, r.left, r.top, srcX, srcY, r.W(), r.H(), Weight(blend), Mode(blend));
+  return true;
+}
+
+bool IGraphics::DrawBitmap(IBitmap* bitmap, IRECT* dest, int frame, const IChannelBlend* blend)
+{
+  int srcX = 0, srcY = 0;
+  if (bitmap->frameCount > 1 && frame > 1)
+  {
+    const double size = bitmap->framesAreHorizontal ? bitmap->width : bitmap->height;
+    const int offset = (int) ((double) (frame - 1) * size / (double) bitmap->frameCount + 0.5);
+    (bitmap->framesAreHorizontal ? srcX : srcY) = offset;
+  }
+  return DrawBitmap(bitmap, dest, srcX, srcY, blend);
+}
+
+bool IGraphics::DrawRotatedBitmap(IBitmap* bitmap, int centreX, int centreY, double angle, int pivotYOffset,
+                                  const IChannelBlend* blend)
+{
+  const int w = bitmap->width, h = bitmap->height;
+  LICE_RotatedBlit(mDrawBitmap.get(), bitmap->data, centreX - w / 2, centreY - h / 2, w, h, 0.0f, 0.0f, (float) w,
+                   (float) h, (float) angle, false, Weight(blend), Mode(blend) | kBlitFilterBilinear, 0.0f,
+                   (float) pivotYOffset);
+  return true;
+}
+
+bool IGraphics::DrawRotatedMask(IBitmap* base, IBitmap* mask, IBitmap* top, int x, int y, double angleDegrees,
+                                const IChannelBlend* blend)
+{
+  const int W = base->width, H = base->height;
+  const float xOff = W % 2 ? -0.5f : 0.0f;
+  const float a = (float) (angleDegrees * M_PI / 180.0);
+  if (!mScratchBitmap) mScratchBitmap.reset(new LICE_MemBitmap());
+  LICE_Copy(mScratchBitmap.get(), base->data);
+  LICE_ClearRect(mScratchBitmap.get(), 0, 0, W, H, 0xFFFFFF00, 0);
+  LICE_RotatedBlit(mScratchBitmap.get(), mask->data, 0, 0, W, H, 0.0f, 0.0f, (float) W, (float) H, a, true, 1.0f,
+                   kBlitAdd | kBlitFilterBilinear | kBlitUseSourceAlpha, xOff, 0.0f);
+  LICE_RotatedBlit(mScratchBitmap.get(), top->data, 0, 0, W, H, 0.0f, 0.0f, (float) W, (float) H, a, true, 1.0f,
+                   kBlitCopy | kBlitFilterBilinear | kBlitUseSourceAlpha, xOff, 0.0f);
+  IBitmap scratch(mScratchBitmap.get(), W, H);
+  IRECT dest(x, y, x + W, y + H);
+  return DrawBitmap(&scratch, &dest, 0, 0, blend);
+}
+
+// ---- Shapes ------------------------------------------------------------------------------
+
+bool IGraphics::DrawPoint(const IColor* color, float x, float y, const IChannelBlend* blend, bool)
+{
+  LICE_PutPixel(mDrawBitmap.get(), (int) (x + 0.5f), (int) (y + 0.5f), Pack(color), Weight(blend), Mode(blend));
+  return true;
+}
+
+bool IGraphics::ForcePixel(const IColor* color, int x, int y)
+{
+  LICE_SysBitmap* bm = mDrawBitmap.get();
+  if (bm && x >= 0 && y >= 0 && x < bm->getWidth() && y < bm->getHeight())
+    bm->getBits()[(size_t) y * bm->getRowSpan() + x] = Pack(color);
+  return true;
+}
+
+bool IGraphics::DrawLine(const IColor* color, float x1, float y1, float x2, float y2, const IChannelBlend* blend,
+                         bool aa)
+{
+  LICE_Line(mDrawBitmap.get(), (int) x1, (int) y1, (int) x2, (int) y2, Pack(color), Weight(blend), Mode(blend), aa);
+  return true;
+}
+
+bool IGraphics::DrawArc(const IColor* color, float cx, float cy, float r, float minAngle, float maxAngle,
+                        const IChannelBlend* blend, bool aa)
+{
+  LICE_Arc(mDrawBitmap.get(), cx, cy, r, minAngle, maxAngle, Pack(color), Weight(blend), Mode(blend), aa);
+  return true;
+}
+
+bool IGraphics::DrawCircle(const IColor* color, float cx, float cy, float r, const IChannelBlend* blend, bool aa)
+{
+  LICE_Circle(mDrawBitmap.get(), cx, cy, r, Pack(color), Weight(blend), Mode(blend), aa);
+  return true;
+}
+
+bool IGraphics::RoundRect(const IColor* color, IRECT* r, const IChannelBlend* blend, int cornerRadius, bool aa)
+{
+  LICE_RoundRect(mDrawBitmap.get(), (float) r->left, (float) r->top, (float) r->W(), (float) r->H(), cornerRadius,
+                 Pack(color), Weight(blend), Mode(blend), aa);
+  return true;
+}
+
+bool IGraphics::FillRoundRect(const IColor* color, IRECT* r, const IChannelBlend* blend, int cornerRadius, bool aa)
+{
+  const int c = cornerRadius, L = r->left, T = r->top, R = r->right, B = r->bottom, W = r->W(), H = r->H();
+  LICE_SysBitmap* bm = mDrawBitmap.get();
+  const LICE_pixel px = Pack(color);
+  const float wt = Weight(blend);
+  const int mode = Mode(blend);
+  LICE_FillRect(bm, L + c, T, W - 2 * c, H, px, wt, mode);
+  LICE_FillRect(bm, L, T + c, c, H - 2 * c, px, wt, mode);
+  LICE_FillRect(bm, R - c, T + c, c, H - 2 * c, px, wt, mode);
+  LICE_FillCircle(bm, (float) (L + c), (float) (T + c), (float) c, px, wt, mode, aa);
+  LICE_FillCircle(bm, (float) (R - c - 1), (float) (B - c - 1), (float) c, px, wt, mode, aa);
+  LICE_FillCircle(bm, (float) (R - c - 1), (float) (T + c), (float) c, px, wt, mode, aa);
+  LICE_FillCircle(bm, (float) (L + c), (float) (B - c - 1), (float) c, px, wt, mode, aa);
+  return true;
+}
+
+bool IGraphics::FillIRect(const IColor* color, IRECT* r, const IChannelBlend* blend)
+{
+  LICE_FillRect(mDrawBitmap.get(), r->left, r->top, r->W(), r->H(), Pack(color), Weight(blend), Mode(blend));
+  return true;
+}
+
+bool IGraphics::FillCircle(const IColor* color, int cx, int cy, float r, const IChannelBlend* blend, bool aa)
+{
+  LICE_FillCircle(mDrawBitmap.get(), (float) cx, (float) cy, r, Pack(color), Weight(blend), Mode(blend), aa);
+  return true;
+}
+
+bool IGraphics::FillTriangle(const IColor* color, int x1, int y1, int x2, int y2, int x3, int y3, IChannelBlend* blend)
+{
+  LICE_FillTriangle(mDrawBitmap.get(), x1, y1, x2, y2, x3, y3, Pack(color), Weight(blend), Mode(blend));
+  return true;
+}
+
+bool IGraphics::FillIConvexPolygon(const IColor* color, int* x, int* y, int n, const IChannelBlend* blend)
+{
+  LICE_FillConvexPolygon(mDrawBitmap.get(), x, y, n, Pack(color), Weight(blend), Mode(blend));
+  return true;
+}
+
+IColor IGraphics::GetPoint(int x, int y)
+{
+  const LICE_pixel p = LICE_GetPixel(mDrawBitmap.get(), x, y);
+  return IColor((int) LICE_GETA(p), (int) LICE_GETR(p), (int) LICE_GETG(p), (int) LICE_GETB(p));
+}
+
+bool IGraphics::DrawVerticalLine(const IColor* color, int x, int yLo, int yHi)
+{
+  LICE_Line(mDrawBitmap.get(), x, yLo, x, yHi, Pack(color), 1.0f, kBlitCopy, false);
+  return true;
+}
+
+bool IGraphics::DrawHorizontalLine(const IColor* color, int y, int xLo, int xHi)
+{
+  LICE_Line(mDrawBitmap.get(), xLo, y, xHi, y, Pack(color), 1.0f, kBlitCopy, false);
+  return true;
+}
+
+bool IGraphics::DrawRect(const IColor* color, IRECT* r)
+{
+  DrawHorizontalLine(color, r->top, r->left, r->right);
+  DrawHorizontalLine(color, r->bottom, r->left, r->right);
+  DrawVerticalLine(color, r->left, r->top, r->bottom);
+  DrawVerticalLine(color, r->right, r->top, r->bottom);
+  return true;
+}
+
+bool IGraphics::DrawVerticalLine(const IColor* color, IRECT* r, float x)
+{
+  x = x < 0.0f ? 0.0f : (x > 1.0f ? 1.0f : x);
+  return DrawVerticalLine(color, r->left + (int) ((float) r->W() * x), r->top, r->bottom);
+}
+
+bool IGraphics::DrawHorizontalLine(const IColor* color, IRECT* r, float y)
+{
+  y = y < 0.0f ? 0.0f : (y > 1.0f ? 1.0f : y);
+  return DrawHorizontalLine(color, r->bottom - (int) ((float) r->H() * y), r->left, r->right);
+}
+
+bool IGraphics::DrawRadialLine(const IColor* color, float cx, float cy, float angle, float rMin, float rMax,
+                               const IChannelBlend* blend, bool aa)
+{
+  const float s = std::sin(angle), c = std::cos(angle);
+  return DrawLine(color, cx + rMin * s, cy - rMin * c, cx + rMax * s, cy - rMax * c, blend, aa);
+}
+
+// ---- Text -------------------------------------------------------------------------------
+
+LICE_CachedFont* IGraphics::CacheFont(IText* text)
+{
+  if (LICE_CachedFont* cached = s_fontCache.Find(*text))
+  {
+    text->cachedFont = cached;
+    return cached;
+  }
+  int h = text->size > 2 ? text->size : 2;
+  const int quality = text->quality == IText::kQualityDefault         ? DC_QUALITY_DEFAULT
+                      : text->quality == IText::kQualityAntiAliased ||
+                              text->quality == IText::kQualityClearType ? DC_QUALITY_ANTIALIASED
+                                                                        : DC_QUALITY_NONANTIALIASED;
+  auto* font = new LICE_CachedFont;
+  for (int pass = 0; pass < 2; ++pass)
+  {
+    DCFont* handle = DC_CreateFont(h, 0, text->orientation * 10, text->orientation * 10,
+                                   text->style == IText::kStyleBold ? 700 : 400, text->style == IText::kStyleItalic,
+                                   false, false, quality, text->font);
+    if (!handle)
+    {
+      delete font;
+      return nullptr;
+    }
+    font->SetFromHFont(handle, LICE_FONT_FLAG_OWNS_HFONT | LICE_FONT_FLAG_FORCE_NATIVE);
+    // Once only: a face whose cell is not the size asked for is made again
+    // at the size that gives it.
+    const int lineHeight = font->GetLineHeight();
+    if (pass || lineHeight == h || lineHeight <= 0) break;
+    h = (int) ((double) h * h / lineHeight + 0.5);
+    if (h < 2) h = 2;
+  }
+  s_fontCache.Add(*text, font);
+  text->cachedFont = font;
+  return font;
+}
+
+bool IGraphics::DrawIText(IText* text, const char* str, IRECT* r, bool measure)
+{
+  if (!str || !*str) return true;
+  LICE_CachedFont* font = text->cachedFont ? text->cachedFont : CacheFont(text);
+  if (!font) return false;
+  font->SetTextColor(Pack(&text->color));
+  unsigned flags = DT_NOCLIP;
+  if (text->color.alpha != 255) flags |= LICE_DT_USEFGALPHA;
+  if (text->align == IText::kAlignCenter) flags |= DT_CENTER;
+  else if (text->align == IText::kAlignFar) flags |= DT_RIGHT;
+
+  if (!measure)
+  {
+    RECT box = {r->left, r->top, r->right, r->bottom};
+    font->DrawText(mDrawBitmap.get(), str, -1, &box, flags);
+    return true;
+  }
+  RECT box = {0, 0, 0, 0};
+  font->DrawText(nullptr, str, -1, &box, flags | DT_CALCRECT);
+  const int w = box.right, h = box.bottom;
+  if (text->align == IText::kAlignNear)
+    r->right = r->left + w;
+  else if (text->align == IText::kAlignCenter)
+  {
+    r->left = (int) r->MidX() - w / 2;
+    r->right = r->left + w;
+  }
+  else
+    r->left = r->right - w;
+  r->bottom = r->top + h;
+  return true;
+}

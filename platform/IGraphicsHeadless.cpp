@@ -1,0 +1,149 @@
+#include "IGraphicsHeadless.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+#include <unistd.h>
+
+#include "IPopupMenu.h"
+#include "lice.h"
+
+namespace
+{
+std::mutex gFolderMutex;
+std::string gDefaultFolder;
+
+// The image's own file name: resources are found by name, whatever folder
+// the name was written with.
+std::string BaseName(const char* name)
+{
+  const char* slash = strrchr(name, '/');
+  return slash ? slash + 1 : name;
+}
+
+void HomeRelative(WDL_String* path, const char* variable, const char* fallback)
+{
+  const char* value = getenv(variable);
+  if (value && *value)
+  {
+    path->Set(value);
+    return;
+  }
+  const char* home = getenv("HOME");
+  path->Set(home ? home : "");
+  path->Append(fallback);
+}
+}  // namespace
+
+int IGraphicsHeadless::Responder::ChooseFromMenu(IPopupMenu*, IRECT*, IPopupMenu**) { return -1; }
+bool IGraphicsHeadless::Responder::EnterText(IControl*, IRECT*, const char*, WDL_String*) { return false; }
+int IGraphicsHeadless::Responder::AnswerMessageBox(const char*, const char*, int) { return 0; }
+bool IGraphicsHeadless::Responder::ChooseFile(WDL_String*, EFileAction, WDL_String*, const char*) { return false; }
+
+IGraphicsHeadless::IGraphicsHeadless(IPlugBase* plug, int width, int height, int fps)
+    : IGraphics(plug, width, height, fps), mScreen(new LICE_MemBitmap(width, height))
+{
+  std::lock_guard<std::mutex> lock(gFolderMutex);
+  mResources = gDefaultFolder.empty() ? DC_ModuleResourcesFolder() : gDefaultFolder;
+}
+
+IGraphicsHeadless::~IGraphicsHeadless() = default;
+
+void IGraphicsHeadless::SetDefaultResourceFolder(const char* folder)
+{
+  std::lock_guard<std::mutex> lock(gFolderMutex);
+  gDefaultFolder = folder ? folder : "";
+}
+
+bool IGraphicsHeadless::DrawScreen(IRECT* area)
+{
+  LICE_SysBitmap* drawn = GetDrawBitmap();
+  if (!drawn || !area) return false;
+  ++mScreenCopies;
+  LICE_Blit(mScreen.get(), drawn, area->left, area->top, area->left, area->top, area->W(), area->H(), 1.0f, kBlitCopy);
+  return true;
+}
+
+int IGraphicsHeadless::ShowMessageBox(const char* text, const char* caption, int type)
+{
+  return mResponder ? mResponder->AnswerMessageBox(text, caption, type) : 0;
+}
+
+IPopupMenu* IGraphicsHeadless::CreateIPopupMenu(IPopupMenu* menu, IRECT* area)
+{
+  if (!mResponder || !menu) return nullptr;
+  IPopupMenu* in = menu;
+  const int chosen = mResponder->ChooseFromMenu(menu, area, &in);
+  if (chosen < 0 || !in || chosen >= in->GetNItems()) return nullptr;
+  in->SetChosenItemIdx(chosen);
+  return in;
+}
+
+void IGraphicsHeadless::CreateTextEntry(IControl* control, IText*, IRECT* area, const char* initialText, IParam* param)
+{
+  WDL_String typed;
+  if (mResponder && mResponder->EnterText(control, area, initialText, &typed))
+    SetFromStringAfterPrompt(control, param, typed.Get());
+}
+
+void IGraphicsHeadless::HostPath(WDL_String* path)
+{
+  char exe[4096];
+  const ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
+  exe[n > 0 ? n : 0] = 0;
+  std::string dir = exe;
+  path->Set(dir.substr(0, dir.find_last_of('/')).c_str());
+}
+
+void IGraphicsHeadless::PluginPath(WDL_String* path)
+{
+  std::string resources = DC_ModuleResourcesFolder();
+  path->Set(resources.empty() ? "" : (resources + "/..").c_str());
+}
+
+void IGraphicsHeadless::DesktopPath(WDL_String* path) { HomeRelative(path, "XDG_DESKTOP_DIR", "/Desktop"); }
+
+void IGraphicsHeadless::AppSupportPath(WDL_String* path, bool isSystem)
+{
+  if (isSystem) path->Set("/usr/share");
+  else HomeRelative(path, "XDG_DATA_HOME", "/.local/share");
+}
+
+void IGraphicsHeadless::SandboxSafeAppSupportPath(WDL_String* path) { AppSupportPath(path, false); }
+
+void IGraphicsHeadless::PromptForFile(WDL_String* file, EFileAction action, WDL_String* dir, char* extensions)
+{
+  if (!file) return;
+  if (!mResponder || !mResponder->ChooseFile(file, action, dir, extensions ? extensions : "")) file->Set("");
+}
+
+bool IGraphicsHeadless::OpenURL(const char* url, const char*, const char*, const char*)
+{
+  if (!url || !*url) return false;
+  mOpenedURLs.push_back(url);
+  return true;
+}
+
+void* IGraphicsHeadless::OpenWindow(void*)
+{
+  mWindowOpen = true;
+  return this;
+}
+
+bool IGraphicsHeadless::GetTextFromClipboard(WDL_String* text)
+{
+  if (text) text->Set("");
+  return false;
+}
+
+LICE_IBitmap* IGraphicsHeadless::OSLoadBitmap(int, const char* name)
+{
+  if (!name || !*name || mResources.empty()) return nullptr;
+  return LICE_LoadPNG((mResources + "/" + BaseName(name)).c_str());
+}
+
+IGraphics* MakePlatformGraphics(IPlugBase* plug, int width, int height, int fps)
+{
+  return new IGraphicsHeadless(plug, width, height, fps);
+}
