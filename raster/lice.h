@@ -138,6 +138,9 @@ void LICE_SetAlphaFromColorMask(LICE_IBitmap* dest, LICE_pixel color);
 LICE_IBitmap* LICE_LoadPNG(const char* filename, LICE_IBitmap* bmp = nullptr);
 LICE_IBitmap* LICE_LoadPNGFromMemory(const void* data, int length, LICE_IBitmap* bmp = nullptr);
 LICE_IBitmap* LICE_LoadPNGFromNamedResource(const char* name, LICE_IBitmap* bmp = nullptr);
+// Encodes the bitmap as an 8-bit RGBA PNG file; false (and no file) when it
+// cannot be written.
+bool LICE_WritePNG(const char* filename, LICE_IBitmap* bmp);
 
 // An image loader on the global list, tried by file name.
 struct LICE_ImageLoaderRec

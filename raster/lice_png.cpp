@@ -205,3 +205,51 @@ struct PNGLoaderRegistration
   }
 } LICE_PNGLoader;
 }  // namespace
+
+// ---- Encoding -----------------------------------------------------------------
+
+namespace
+{
+// Writes every visible row; false when libpng or the file refuses. The
+// library's longjmp skips this frame, so the rows live in the caller.
+bool encode(FILE* fp, LICE_IBitmap* bmp, png_bytep* rows)
+{
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, quietError, quietWarning);
+  if (!png) return false;
+  png_infop info = png_create_info_struct(png);
+  if (!info || setjmp(png_jmpbuf(png)))
+  {
+    png_destroy_write_struct(&png, info ? &info : nullptr);
+    return false;
+  }
+  png_init_io(png, fp);
+  png_set_IHDR(png, info, (png_uint_32) bmp->getWidth(), (png_uint_32) bmp->getHeight(), 8, PNG_COLOR_TYPE_RGB_ALPHA,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  // Pixel words are A, R, G, B in memory; PNG stores R, G, B, A.
+  png_set_swap_alpha(png);
+  png_write_image(png, rows);
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return true;
+}
+}  // namespace
+
+bool LICE_WritePNG(const char* filename, LICE_IBitmap* bmp)
+{
+  if (!filename || !bmp || !bmp->getBits() || bmp->getWidth() <= 0 || bmp->getHeight() <= 0) return false;
+  const int h = bmp->getHeight(), span = bmp->getRowSpan();
+  png_bytep* rows = new (std::nothrow) png_bytep[(size_t) h];
+  if (!rows) return false;
+  for (int y = 0; y < h; ++y)
+  {
+    const int stored = bmp->isFlipped() ? h - 1 - y : y;
+    rows[y] = reinterpret_cast<png_bytep>(bmp->getBits() + (size_t) stored * span);
+  }
+  FILE* fp = fopen(filename, "wb");
+  bool ok = fp && encode(fp, bmp, rows);
+  if (fp && fclose(fp) != 0) ok = false;
+  delete[] rows;
+  if (!ok) unlink(filename);
+  return ok;
+}

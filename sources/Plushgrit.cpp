@@ -90,6 +90,13 @@ Plushgrit::Plushgrit(IPlugInstanceInfo instanceInfo)
   RestorePreset(0);
 }
 
+void Plushgrit::MakeClassID(unsigned char cid[16])
+{
+  const uint32_t words[4] = {0xF2AEE70D, 0x00DE4F4E, (uint32_t) kMfrID, (uint32_t) kUniqueID};
+  for (int w = 0; w < 4; ++w)
+    for (int b = 0; b < 4; ++b) cid[w * 4 + b] = (unsigned char) ((words[w] >> (24 - 8 * b)) & 0xFF);
+}
+
 void Plushgrit::Reset()
 {
   Trace(TRACE_HERE, "%s", "");

@@ -18,6 +18,10 @@ public:
   // its images.
   static constexpr const char* kBundleID = "com.quorvane.vst3.Plushgrit";
 
+  // The class id the factory registers: four words, each most significant
+  // byte first: two fixed words, then the maker's and the plug-in's codes.
+  static void MakeClassID(unsigned char cid[16]);
+
   explicit Plushgrit(IPlugInstanceInfo instanceInfo);
   ~Plushgrit() override = default;
 

@@ -16,15 +16,6 @@ const char* const kVendor = "Quorvane";
 const char* const kVendorURL = "https://www.quorvane.com";
 const char* const kVendorEmail = "support@quorvane.com";
 
-// Four words, each most significant byte first: two fixed words, then the
-// maker's and the plug-in's four-character codes.
-void makeClassID(TUID cid)
-{
-  const uint32 words[4] = {0xF2AEE70D, 0x00DE4F4E, (uint32) Plushgrit::kMfrID, (uint32) Plushgrit::kUniqueID};
-  for (int w = 0; w < 4; ++w)
-    for (int b = 0; b < 4; ++b) cid[w * 4 + b] = (char) ((words[w] >> (24 - 8 * b)) & 0xFF);
-}
-
 WDL_Mutex& makePlugMutex()
 {
   static WDL_Mutex sMutex;
@@ -61,7 +52,7 @@ struct ModuleFactory
   {
     static PFactoryInfo factoryInfo(kVendor, kVendorURL, kVendorEmail, PFactoryInfo::kUnicode);
     TUID cid;
-    makeClassID(cid);
+    Plushgrit::MakeClassID(reinterpret_cast<unsigned char*>(cid));
     static PClassInfo2 classInfo(cid, PClassInfo::kManyInstances, kVstAudioEffectClass, "Plushgrit",
                                  Vst::kSimpleModeSupported, "Fx|Distortion", "", "1.0", "VST 3.6.0");
     factory = new CPluginFactory(factoryInfo);

@@ -1,0 +1,45 @@
+// plushgrit-snapshot RESOURCES: renders the editor at its defaults through
+// the headless platform, with the images in RESOURCES, and writes the VST 3
+// snapshots RESOURCES/Snapshots/<class id>_snapshot.png and, pixel-doubled,
+// <class id>_snapshot_2.0x.png, as hosts look for them.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <string>
+
+#include "IGraphicsHeadless.h"
+#include "Plushgrit.h"
+#include "lice.h"
+
+int main(int argc, char** argv)
+{
+  if (argc != 2)
+  {
+    fprintf(stderr, "usage: plushgrit-snapshot RESOURCES\n");
+    return 2;
+  }
+  const std::string resources = argv[1];
+  IGraphicsHeadless::SetDefaultResourceFolder(resources.c_str());
+  DC_SetFontFolder((resources + "/fonts").c_str());
+  Plushgrit plug{IPlugInstanceInfo()};
+  auto* graphics = static_cast<IGraphicsHeadless*>(plug.GetGUI());
+  IRECT all(0, 0, Plushgrit::kWidth, Plushgrit::kHeight);
+  graphics->Draw(&all);
+
+  unsigned char cid[16];
+  Plushgrit::MakeClassID(cid);
+  char id[33];
+  for (int i = 0; i < 16; ++i) snprintf(id + 2 * i, 3, "%02X", cid[i]);
+  const std::string dir = resources + "/Snapshots";
+  mkdir(dir.c_str(), 0755);
+  LICE_MemBitmap doubled(2 * Plushgrit::kWidth, 2 * Plushgrit::kHeight);
+  LICE_ScaledBlit(&doubled, graphics->Screen(), 0, 0, doubled.getWidth(), doubled.getHeight(), 0.0f, 0.0f,
+                  (float) Plushgrit::kWidth, (float) Plushgrit::kHeight, 1.0f, kBlitCopy);
+  if (!LICE_WritePNG((dir + "/" + id + "_snapshot.png").c_str(), graphics->Screen()) ||
+      !LICE_WritePNG((dir + "/" + id + "_snapshot_2.0x.png").c_str(), &doubled))
+  {
+    fprintf(stderr, "plushgrit-snapshot: cannot write into %s\n", dir.c_str());
+    return 1;
+  }
+  return 0;
+}
