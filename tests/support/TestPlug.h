@@ -8,9 +8,9 @@
 class TestPlug : public IPlugBase
 {
 public:
-  TestPlug(int nParams, const char* channelIO = "2-2", int nPresets = 0, int latency = 0)
+  TestPlug(int nParams, const char* channelIO = "2-2", int nPresets = 0, int latency = 0, EAPI api = kAPIVST3)
       : IPlugBase(nParams, channelIO, nPresets, "TestPlug", "Test Product", "Test Maker", 0x10203, MakeFourCC("Tst1"),
-                  MakeFourCC("Mkr1"), latency, false, false, false, kAPIVST3)
+                  MakeFourCC("Mkr1"), latency, false, false, false, api)
   {
   }
 
@@ -34,6 +34,7 @@ public:
     return msg->mStatus != 0xFF;  // lets tests make one send fail
   }
   void PresetsChangedByHost() override { ++presetsChanged; }
+  void PopupHostContextMenuForParam(int idx, int, int) override { contextMenus.push_back(idx); }
 
   // Exposes the delay line the binding would create.
   void CreateDelay()
@@ -47,7 +48,7 @@ public:
     int idx;
     double value;
   };
-  std::vector<int> paramChanges, begins, ends;
+  std::vector<int> paramChanges, begins, ends, contextMenus;
   std::vector<Inform> informs;
   std::vector<IMidiMsg> sentMidi;
   double tempo = 120.0;
