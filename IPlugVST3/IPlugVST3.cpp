@@ -8,6 +8,7 @@
 
 #include "../IGraphics/IGraphics.h"
 #include "../IPlug/Log.h"
+#include "IPlugVST3View.h"
 #include "VST3Strings.h"
 #include "pluginterfaces/base/ibstream.h"
 #include "pluginterfaces/vst/ivstevents.h"
@@ -214,6 +215,7 @@ void IPlugVST3::AddBusses()
 tresult PLUGIN_API IPlugVST3::terminate()
 {
   Trace(TRACE_HERE, "%s", "");
+  mViews.Empty();
   return SingleComponentEffect::terminate();
 }
 

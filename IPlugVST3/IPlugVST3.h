@@ -7,6 +7,8 @@
 #include "pluginterfaces/vst/ivstunits.h"
 #include "singlecomponenteffect.h"
 
+class IPlugVST3View;
+
 enum
 {
   kBypassParam = 0x62706173,  // 'bpas'
@@ -36,7 +38,8 @@ public:
   double GetTempo() override;
   void GetTimeSig(int* pNum, int* pDenom) override;
   void GetTime(ITimeInfo* pTimeInfo) override;
-  void ResizeGraphics(int, int) override {}
+  void ResizeGraphics(int w, int h) override;
+  void PopupHostContextMenuForParam(int idx, int x, int y) override;
   void SetLatency(int samples) override;
   bool SendMidiMsg(IMidiMsg*) override { return false; }
 
@@ -61,6 +64,15 @@ public:
   // keep the user's settings.
   tresult PLUGIN_API setComponentState(IBStream* state) SMTG_OVERRIDE { return setEditorState(state); }
   tresult PLUGIN_API getComponentState(IBStream* state) SMTG_OVERRIDE { return getEditorState(state); }
+
+  // ---- Editor views ----------------------------------------------------------------
+  // "editor" gives a new view (even before a graphics context exists; it
+  // then declines every platform type); any other name null.
+  Steinberg::IPlugView* PLUGIN_API createView(Steinberg::FIDString name) SMTG_OVERRIDE;
+  void addDependentView(IPlugVST3View* view);
+  void removeDependentView(IPlugVST3View* view);
+  int NViews() const { return mViews.GetSize(); }
+  Steinberg::FUnknown* GetHostContext() const { return hostContext; }
 
   // ---- Edit controller ---------------------------------------------------------
   tresult PLUGIN_API setParamNormalized(ParamID tag, ParamValue value) SMTG_OVERRIDE;
@@ -138,6 +150,7 @@ private:
   bool mSidechainActive = false;
   std::atomic<bool> mParamValuesChangedPending{false};
   Steinberg::Vst::ProcessContext mProcessContext;
+  WDL_PtrList<IPlugVST3View> mViews;  // the open editor views, in creation order (not owned)
   // Per-block pointer arrays for pieces of blocks longer than the block
   // size; sized at construction so that process never allocates.
   WDL_TypedBuf<float*> mPiecePtrs32;

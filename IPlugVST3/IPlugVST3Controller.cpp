@@ -7,7 +7,10 @@
 #include "../IGraphics/IGraphics.h"
 #include "../IPlug/Log.h"
 #include "IPlugVST3.h"
+#include "IPlugVST3View.h"
 #include "VST3Strings.h"
+#include "pluginterfaces/vst/ivstcontextmenu.h"
+#include "pluginterfaces/vst/ivsteditcontroller.h"
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -222,4 +225,39 @@ void IPlugVST3::EndInformHostOfParamChange(int idx)
 {
   Trace(TRACE_HERE, "%d", idx);
   endEdit((ParamID) idx);
+}
+
+// ---- Editor views -------------------------------------------------------------------
+
+IPlugView* PLUGIN_API IPlugVST3::createView(FIDString name)
+{
+  if (!name || strcmp(name, ViewType::kEditor) != 0) return nullptr;
+  auto* view = new IPlugVST3View(this);
+  addDependentView(view);
+  return view;
+}
+
+void IPlugVST3::addDependentView(IPlugVST3View* view) { mViews.Add(view); }
+
+// A view's first entry leaves the list; terminate may have emptied it already.
+void IPlugVST3::removeDependentView(IPlugVST3View* view) { mViews.Delete(mViews.Find(view)); }
+
+void IPlugVST3::ResizeGraphics(int w, int h)
+{
+  if (GetGUI() && mViews.GetSize()) mViews.Get(0)->resize(w, h);
+}
+
+void IPlugVST3::PopupHostContextMenuForParam(int idx, int x, int y)
+{
+  IComponentHandler* handler = getComponentHandler();
+  if (!handler || !mViews.GetSize()) return;
+  IComponentHandler3* handler3 = nullptr;
+  if (handler->queryInterface(IComponentHandler3::iid, (void**) &handler3) != kResultOk || !handler3) return;
+  ParamID id = (ParamID) idx;
+  if (IContextMenu* menu = handler3->createContextMenu(mViews.Get(0), &id))
+  {
+    menu->popup((UCoord) x, (UCoord) y);
+    menu->release();
+  }
+  handler3->release();
 }

@@ -18,6 +18,7 @@ struct EditorUnderTest
   EditorUnderTest()
   {
     const std::string resources = std::string(PLUSHGRIT_BUNDLE) + "/Contents/Resources";
+    UseHeadlessPlatform(true);
     IGraphicsHeadless::SetDefaultResourceFolder(resources.c_str());
     DC_SetFontFolder((resources + "/fonts").c_str());
     plug.reset(new Plushgrit(IPlugInstanceInfo()));

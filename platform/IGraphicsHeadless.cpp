@@ -1,10 +1,10 @@
 #include "IGraphicsHeadless.h"
 
+#include "Desktop.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
-
-#include <unistd.h>
 
 #include "IPopupMenu.h"
 #include "lice.h"
@@ -22,18 +22,6 @@ std::string BaseName(const char* name)
   return slash ? slash + 1 : name;
 }
 
-void HomeRelative(WDL_String* path, const char* variable, const char* fallback)
-{
-  const char* value = getenv(variable);
-  if (value && *value)
-  {
-    path->Set(value);
-    return;
-  }
-  const char* home = getenv("HOME");
-  path->Set(home ? home : "");
-  path->Append(fallback);
-}
 }  // namespace
 
 int IGraphicsHeadless::Responder::ChooseFromMenu(IPopupMenu*, IRECT*, IPopupMenu**) { return -1; }
@@ -87,30 +75,17 @@ void IGraphicsHeadless::CreateTextEntry(IControl* control, IText*, IRECT* area, 
     SetFromStringAfterPrompt(control, param, typed.Get());
 }
 
-void IGraphicsHeadless::HostPath(WDL_String* path)
-{
-  char exe[4096];
-  const ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
-  exe[n > 0 ? n : 0] = 0;
-  std::string dir = exe;
-  path->Set(dir.substr(0, dir.find_last_of('/')).c_str());
-}
+void IGraphicsHeadless::HostPath(WDL_String* path) { path->Set(desktop::HostPath().c_str()); }
 
 void IGraphicsHeadless::PluginPath(WDL_String* path)
 {
-  std::string resources = DC_ModuleResourcesFolder();
-  path->Set(resources.empty() ? "" : (resources + "/..").c_str());
+  const std::string resources = DC_ModuleResourcesFolder();
+  path->Set(resources.empty() ? "" : (resources + "/../../../").c_str());
 }
 
-void IGraphicsHeadless::DesktopPath(WDL_String* path) { HomeRelative(path, "XDG_DESKTOP_DIR", "/Desktop"); }
-
-void IGraphicsHeadless::AppSupportPath(WDL_String* path, bool isSystem)
-{
-  if (isSystem) path->Set("/usr/share");
-  else HomeRelative(path, "XDG_DATA_HOME", "/.local/share");
-}
-
-void IGraphicsHeadless::SandboxSafeAppSupportPath(WDL_String* path) { AppSupportPath(path, false); }
+void IGraphicsHeadless::DesktopPath(WDL_String* path) { path->Set(desktop::DesktopFolder().c_str()); }
+void IGraphicsHeadless::AppSupportPath(WDL_String* path, bool isSystem) { path->Set(desktop::DataFolder(isSystem).c_str()); }
+void IGraphicsHeadless::SandboxSafeAppSupportPath(WDL_String* path) { path->Set(desktop::MusicFolder().c_str()); }
 
 void IGraphicsHeadless::PromptForFile(WDL_String* file, EFileAction action, WDL_String* dir, char* extensions)
 {
@@ -143,7 +118,3 @@ LICE_IBitmap* IGraphicsHeadless::OSLoadBitmap(int, const char* name)
   return LICE_LoadPNG((mResources + "/" + BaseName(name)).c_str());
 }
 
-IGraphics* MakePlatformGraphics(IPlugBase* plug, int width, int height, int fps)
-{
-  return new IGraphicsHeadless(plug, width, height, fps);
-}

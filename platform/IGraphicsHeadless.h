@@ -71,5 +71,8 @@ private:
   bool mWindowOpen = false;
 };
 
-// The platform's graphics context for a plug-in.
+// The platform's graphics context for a plug-in: the X11 context, or the
+// headless one once UseHeadlessPlatform(true) was called (tests and tools
+// that draw the editor without a screen).
 IGraphics* MakePlatformGraphics(IPlugBase* plug, int width, int height, int fps);
+void UseHeadlessPlatform(bool headless);

@@ -2,7 +2,9 @@
 // Plushgrit's one class, and the functions that create instances.
 #include "../IPlug/Log.h"
 #include "../wdl/WDL_Mutex.h"
+#include "BundleRegistry.h"
 #include "Plushgrit.h"
+#include "lice.h"
 #include "moduleentry.h"
 #include "pluginfactory.h"
 #include "pluginterfaces/vst/ivstaudioprocessor.h"
@@ -23,7 +25,13 @@ WDL_Mutex& makePlugMutex()
 }
 }  // namespace
 
-bool InitModule() { return true; }
+// The editor finds its images by the bundle identifier: this module's
+// Contents/Resources is registered under it.
+bool InitModule()
+{
+  RegisterBundle(Plushgrit::kBundleID, DC_ModuleResourcesFolder().c_str());
+  return true;
+}
 bool DeinitModule() { return true; }
 
 IPlugVST3* MakePlug()

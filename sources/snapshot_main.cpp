@@ -19,6 +19,7 @@ int main(int argc, char** argv)
     return 2;
   }
   const std::string resources = argv[1];
+  UseHeadlessPlatform(true);
   IGraphicsHeadless::SetDefaultResourceFolder(resources.c_str());
   DC_SetFontFolder((resources + "/fonts").c_str());
   Plushgrit plug{IPlugInstanceInfo()};

@@ -21,6 +21,7 @@ using namespace Steinberg::Vst;
 
 TEST(EditorThreads, AutomationWhileTheEditorDrawsAndTakesInput)
 {
+  UseHeadlessPlatform(true);
   IGraphicsHeadless::SetDefaultResourceFolder((std::string(PLUSHGRIT_BUNDLE) + "/Contents/Resources").c_str());
   auto* plug = new Plushgrit(IPlugInstanceInfo());
   IGraphicsHeadless::SetDefaultResourceFolder(nullptr);

@@ -23,12 +23,17 @@ struct Editor : ::testing::Test
 {
   Editor()
   {
+    UseHeadlessPlatform(true);
     IGraphicsHeadless::SetDefaultResourceFolder(kResources.c_str());
     DC_SetFontFolder(PLUSHGRIT_FONT_DIR);
     plug.reset(new Plushgrit(IPlugInstanceInfo()));
     graphics = static_cast<IGraphicsHeadless*>(plug->GetGUI());
   }
-  ~Editor() override { IGraphicsHeadless::SetDefaultResourceFolder(nullptr); }
+  ~Editor() override
+  {
+    IGraphicsHeadless::SetDefaultResourceFolder(nullptr);
+    UseHeadlessPlatform(false);
+  }
 
   void DrawAll()
   {

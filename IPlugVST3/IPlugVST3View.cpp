@@ -1,0 +1,103 @@
+#include "IPlugVST3View.h"
+
+#include <cstring>
+
+#include "IGraphicsLinux.h"
+#include "IPlugVST3.h"
+#include "VST3RunLoop.h"
+
+using namespace Steinberg;
+
+IPlugVST3View::IPlugVST3View(IPlugVST3* plug) : mPlug(plug)
+{
+  if (mPlug) mPlug->addRef();
+}
+
+IPlugVST3View::~IPlugVST3View()
+{
+  if (isAttached()) removed();
+  if (mPlug)
+  {
+    mPlug->removeDependentView(this);
+    mPlug->release();
+  }
+}
+
+tresult PLUGIN_API IPlugVST3View::queryInterface(const TUID iid, void** obj)
+{
+  QUERY_INTERFACE(iid, obj, IPlugViewContentScaleSupport::iid, IPlugViewContentScaleSupport)
+  return CPluginView::queryInterface(iid, obj);
+}
+
+tresult PLUGIN_API IPlugVST3View::isPlatformTypeSupported(FIDString type)
+{
+  return mPlug && mPlug->GetGUI() && type && !strcmp(type, kPlatformTypeX11EmbedWindowID) ? kResultTrue : kResultFalse;
+}
+
+tresult PLUGIN_API IPlugVST3View::attached(void* parent, FIDString type)
+{
+  // Any other platform type opens nothing and runs no hook.
+  if (isPlatformTypeSupported(type) != kResultTrue || !parent) return kResultFalse;
+  IGraphics* graphics = mPlug->GetGUI();
+  if (auto* linux = dynamic_cast<IGraphicsLinux*>(graphics))
+  {
+    // The host's run loop: from the frame, else from the host context.
+    Linux::IRunLoop* loop = nullptr;
+    if (plugFrame) plugFrame->queryInterface(Linux::IRunLoop::iid, (void**) &loop);
+    if (!loop && mPlug->GetHostContext()) mPlug->GetHostContext()->queryInterface(Linux::IRunLoop::iid, (void**) &loop);
+    mRunLoop.reset(loop ? new VST3RunLoop(loop) : nullptr);
+    if (loop) loop->release();  // the adapter keeps its own reference
+    linux->SetRunLoop(mRunLoop.get());
+    linux->SetContentScale(mScale);
+  }
+  if (!graphics->OpenWindow(parent)) return kResultFalse;
+  systemWindow = parent;
+  mPlug->OnGUIOpen();
+  return kResultOk;
+}
+
+tresult PLUGIN_API IPlugVST3View::removed()
+{
+  if (mPlug && mPlug->GetGUI() && isAttached())
+  {
+    mPlug->OnGUIClose();
+    mPlug->GetGUI()->CloseWindow();
+  }
+  return CPluginView::removed();
+}
+
+tresult PLUGIN_API IPlugVST3View::getSize(ViewRect* size)
+{
+  IGraphics* graphics = mPlug ? mPlug->GetGUI() : nullptr;
+  if (!graphics || !size) return kResultFalse;
+  *size = ViewRect(0, 0, graphics->Width() * mScale, graphics->Height() * mScale);
+  return kResultOk;
+}
+
+tresult PLUGIN_API IPlugVST3View::onSize(ViewRect* newSize)
+{
+  if (newSize)
+  {
+    rect = *newSize;
+    if (mExpectingNewSize)
+    {
+      mPlug->OnWindowResize();
+      mExpectingNewSize = false;
+    }
+  }
+  return kResultTrue;
+}
+
+tresult PLUGIN_API IPlugVST3View::setContentScaleFactor(ScaleFactor factor)
+{
+  mScale = factor >= 1.5f ? 2 : 1;
+  if (auto* linux = dynamic_cast<IGraphicsLinux*>(mPlug ? mPlug->GetGUI() : nullptr)) linux->SetContentScale(mScale);
+  return kResultOk;
+}
+
+void IPlugVST3View::resize(int w, int h)
+{
+  mExpectingNewSize = true;
+  ViewRect r(0, 0, w * mScale, h * mScale);
+  if (plugFrame) plugFrame->resizeView(this, &r);
+}

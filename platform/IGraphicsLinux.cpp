@@ -1,0 +1,473 @@
+// The X11 view: a child window of the host's window, the screen copy, and
+// the translation of X events into the graphics context's calls.
+#include "IGraphicsLinux.h"
+
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "BundleRegistry.h"
+#include "IControl.h"
+#include "IGraphicsHeadless.h"
+#include "IPopupMenu.h"
+#include "lice.h"
+// Xlib last: its macros (Bool, None, Status) would break the headers above.
+#include "X11View.h"
+
+static int LowestBit(unsigned long mask)
+{
+  int s = 0;
+  while (mask && !(mask & 1)) mask >>= 1, ++s;
+  return s;
+}
+
+static int BitCount(unsigned long mask)
+{
+  int n = 0;
+  for (; mask; mask &= mask - 1) ++n;
+  return n;
+}
+
+namespace
+{
+bool gShmFailed = false;
+int CatchShmError(Display*, XErrorEvent*)
+{
+  gShmFailed = true;
+  return 0;
+}
+}  // namespace
+
+// ---- The view ----------------------------------------------------------------------
+
+X11View_vPlushgrit_vst3::X11View_vPlushgrit_vst3(IGraphicsLinux* graphics, Window parent, int scale)
+    : mGraphics(graphics), mScale(scale)
+{
+  mDisplay = XOpenDisplay(nullptr);
+  if (!mDisplay) return;
+  const int w = graphics->Width() * scale, h = graphics->Height() * scale;
+  XWindowAttributes parentAttrs;
+  if (!parent || !XGetWindowAttributes(mDisplay, parent, &parentAttrs))
+  {
+    parent = DefaultRootWindow(mDisplay);
+    XGetWindowAttributes(mDisplay, parent, &parentAttrs);
+  }
+  mVisual = parentAttrs.visual;
+  mDepth = parentAttrs.depth;
+  XSetWindowAttributes attrs = {};
+  attrs.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
+                     LeaveWindowMask | FocusChangeMask | StructureNotifyMask;
+  attrs.background_pixmap = 0;  // no background: the editor paints every pixel
+  mWindow = XCreateWindow(mDisplay, parent, 0, 0, (unsigned) w, (unsigned) h, 0, CopyFromParent, InputOutput,
+                          CopyFromParent, CWEventMask | CWBackPixmap, &attrs);
+  // XEmbed: version 0, mapped.
+  const Atom xembed = XInternAtom(mDisplay, "_XEMBED_INFO", False);
+  const long info[2] = {0, 1};
+  XChangeProperty(mDisplay, mWindow, xembed, xembed, 32, PropModeReplace, (const unsigned char*) info, 2);
+  mGC = XCreateGC(mDisplay, mWindow, 0, nullptr);
+  CreateImage(w, h);
+  XMapWindow(mDisplay, mWindow);
+  XFlush(mDisplay);
+}
+
+X11View_vPlushgrit_vst3::~X11View_vPlushgrit_vst3()
+{
+  if (!mDisplay) return;
+  CloseTextEntry(false);
+  HideTooltip();
+  DestroyImage();
+  if (mGC) XFreeGC(mDisplay, mGC);
+  if (mWindow) XDestroyWindow(mDisplay, mWindow);
+  XCloseDisplay(mDisplay);
+}
+
+int X11View_vPlushgrit_vst3::Fd() const { return mDisplay ? ConnectionNumber(mDisplay) : -1; }
+
+void X11View_vPlushgrit_vst3::CreateImage(int w, int h)
+{
+  mShm = {};
+  if (XShmQueryExtension(mDisplay))
+  {
+    mImage = XShmCreateImage(mDisplay, mVisual, (unsigned) mDepth, ZPixmap, nullptr, &mShm, (unsigned) w, (unsigned) h);
+    if (mImage)
+    {
+      mShm.shmid = shmget(IPC_PRIVATE, (size_t) mImage->bytes_per_line * mImage->height, IPC_CREAT | 0600);
+      mShm.shmaddr = mImage->data = mShm.shmid >= 0 ? (char*) shmat(mShm.shmid, nullptr, 0) : (char*) -1;
+      mShm.readOnly = False;
+      bool attached = mShm.shmaddr != (char*) -1;
+      if (attached)
+      {
+        // A remote display refuses shared memory: fall back quietly.
+        gShmFailed = false;
+        XErrorHandler previous = XSetErrorHandler(CatchShmError);
+        XShmAttach(mDisplay, &mShm);
+        XSync(mDisplay, False);
+        XSetErrorHandler(previous);
+        attached = !gShmFailed;
+      }
+      if (mShm.shmid >= 0) shmctl(mShm.shmid, IPC_RMID, nullptr);  // freed once both sides detach
+      if (attached)
+      {
+        mUseShm = true;
+        return;
+      }
+      if (mShm.shmaddr != (char*) -1) shmdt(mShm.shmaddr);
+      mImage->data = nullptr;
+      XDestroyImage(mImage);
+      mImage = nullptr;
+    }
+  }
+  mUseShm = false;
+  const int bpp = mDepth > 16 ? 32 : 16;
+  char* data = (char*) calloc((size_t) w * h, (size_t) bpp / 8);
+  mImage = XCreateImage(mDisplay, mVisual, (unsigned) mDepth, ZPixmap, 0, data, (unsigned) w, (unsigned) h, bpp, 0);
+  if (!mImage) free(data);
+}
+
+void X11View_vPlushgrit_vst3::DestroyImage()
+{
+  if (!mImage) return;
+  if (mUseShm)
+  {
+    XShmDetach(mDisplay, &mShm);
+    XSync(mDisplay, False);
+    shmdt(mShm.shmaddr);
+    mImage->data = nullptr;
+  }
+  XDestroyImage(mImage);  // frees the plain image's data
+  mImage = nullptr;
+}
+
+// Converts rectangle r of bm into img at (x * scale, y * scale), each pixel
+// a scale x scale block in the visual's layout.
+void ConvertToImage(LICE_IBitmap* bm, IRECT r, XImage* img, int scale)
+{
+  const unsigned long rm = img->red_mask, gm = img->green_mask, bmask = img->blue_mask;
+  const int rs = LowestBit(rm), gs = LowestBit(gm), bs = LowestBit(bmask);
+  const int rl = std::max(0, 8 - BitCount(rm)), gl = std::max(0, 8 - BitCount(gm)), bl = std::max(0, 8 - BitCount(bmask));
+  const int span = bm->getRowSpan();
+  const bool wide = img->bits_per_pixel == 32;
+  for (int y = r.top; y < r.bottom; ++y)
+  {
+    const LICE_pixel* src = bm->getBits() + (size_t) y * span;
+    for (int dy = 0; dy < scale; ++dy)
+    {
+      char* row = img->data + (size_t) (y * scale + dy) * img->bytes_per_line;
+      for (int x = r.left; x < r.right; ++x)
+      {
+        const LICE_pixel p = src[x];
+        const unsigned long v = ((unsigned long) (LICE_GETR(p) >> rl) << rs) | ((unsigned long) (LICE_GETG(p) >> gl) << gs) |
+                                ((unsigned long) (LICE_GETB(p) >> bl) << bs);
+        for (int dx = 0; dx < scale; ++dx)
+        {
+          if (wide) reinterpret_cast<uint32_t*>(row)[x * scale + dx] = (uint32_t) v;
+          else reinterpret_cast<uint16_t*>(row)[x * scale + dx] = (uint16_t) v;
+        }
+      }
+    }
+  }
+}
+
+// Converts the editor rectangle r of the off-screen bitmap into the image
+// and puts it on the window.
+void X11View_vPlushgrit_vst3::Blit(IRECT r)
+{
+  LICE_SysBitmap* bm = mGraphics->GetDrawBitmap();
+  if (!bm || !mImage || !mWindow) return;
+  r = r.Intersect(IRECT(0, 0, mGraphics->Width(), mGraphics->Height()));
+  if (r.IsEmpty() || r.W() <= 0 || r.H() <= 0) return;
+  const int s = mScale;
+  ConvertToImage(bm, r, mImage, s);
+  const int px = r.left * s, py = r.top * s, pw = r.W() * s, ph = r.H() * s;
+  if (mUseShm)
+  {
+    XShmPutImage(mDisplay, mWindow, mGC, mImage, px, py, px, py, (unsigned) pw, (unsigned) ph, False);
+    XSync(mDisplay, False);  // the server has read the memory before it is written again
+  }
+  else
+  {
+    XPutImage(mDisplay, mWindow, mGC, mImage, px, py, px, py, (unsigned) pw, (unsigned) ph);
+    XFlush(mDisplay);
+  }
+  ++mCopies;
+}
+
+void X11View_vPlushgrit_vst3::Pump()
+{
+  while (mDisplay && XPending(mDisplay))
+  {
+    XEvent ev;
+    XNextEvent(mDisplay, &ev);
+    Handle(ev);
+  }
+}
+
+void X11View_vPlushgrit_vst3::OnTimer()
+{
+  Pump();
+  IRECT area;
+  if (mGraphics->IsDirty(&area)) mGraphics->Draw(&area);
+  UpdateTooltipTimer();
+  Pump();
+}
+
+void X11View_vPlushgrit_vst3::OnInput() { Pump(); }
+
+IMouseMod X11View_vPlushgrit_vst3::Mods(unsigned state, int button) const
+{
+  IMouseMod mod;
+  mod.left = button == 1 || (!button && (state & Button1Mask));
+  mod.right = button == 3 || (!button && (state & Button3Mask));
+  mod.shift = (state & ShiftMask) != 0;
+  mod.control = (state & ControlMask) != 0;
+  mod.alt = (state & Mod1Mask) != 0;
+  return mod;
+}
+
+void X11View_vPlushgrit_vst3::Handle(XEvent& ev)
+{
+  if (ev.xany.window != mWindow && !(mEntry && ev.xany.window == mEntry->window)) return;
+  switch (ev.type)
+  {
+    case Expose:
+    {
+      const int s = mScale;
+      const XExposeEvent& e = ev.xexpose;
+      Blit(IRECT(e.x / s, e.y / s, (e.x + e.width + s - 1) / s, (e.y + e.height + s - 1) / s));
+      break;
+    }
+    case ButtonPress:
+    {
+      const XButtonEvent& b = ev.xbutton;
+      const int x = b.x / mScale, y = b.y / mScale;
+      HideTooltip();
+      if (b.button == 4 || b.button == 5)
+      {
+        // The wheel cancels an open entry.
+        CloseTextEntry(false);
+        IMouseMod mod = Mods(b.state, 0);
+        mGraphics->OnMouseWheel(x, y, &mod, b.button == 4 ? 1 : -1);
+        break;
+      }
+      if (b.button != 1 && b.button != 3) break;
+      if (mEntry && !mEntry->rect.Contains(x, y)) CloseTextEntry(true);  // clicking away applies
+      if (mEntry) break;
+      IMouseMod mod = Mods(b.state, (int) b.button);
+      const bool dbl = (int) b.button == mLastButton && b.time - mLastPressTime <= kDoubleClickMs &&
+                       std::abs(b.x - mLastPressX) <= kDoubleClickDistance &&
+                       std::abs(b.y - mLastPressY) <= kDoubleClickDistance;
+      mLastButton = (int) b.button;
+      mLastPressTime = dbl ? 0 : b.time;  // a third click starts a new pair
+      mLastPressX = b.x;
+      mLastPressY = b.y;
+      if (dbl) mGraphics->OnMouseDblClick(x, y, &mod);
+      else mGraphics->OnMouseDown(x, y, &mod);
+      break;
+    }
+    case ButtonRelease:
+    {
+      const XButtonEvent& b = ev.xbutton;
+      if ((b.button != 1 && b.button != 3) || mEntry) break;
+      IMouseMod mod = Mods(b.state, (int) b.button);
+      mGraphics->OnMouseUp(b.x / mScale, b.y / mScale, &mod);
+      break;
+    }
+    case MotionNotify:
+    {
+      const XMotionEvent& m = ev.xmotion;
+      const int x = m.x / mScale, y = m.y / mScale;
+      mPrevX = x;
+      mPrevY = y;
+      IMouseMod mod = Mods(m.state, 0);
+      if (m.state & (Button1Mask | Button3Mask))
+      {
+        if (!mEntry) mGraphics->OnMouseDrag(x, y, &mod);
+      }
+      else
+      {
+        mGraphics->OnMouseOver(x, y, &mod);
+        NoteHover(x, y);
+      }
+      break;
+    }
+    case LeaveNotify:
+      HideTooltip();
+      mHoverSince = 0;
+      mGraphics->OnMouseOut();
+      break;
+    case KeyPress:
+      if (mEntry) EntryKey(ev.xkey);
+      else Key(ev.xkey);
+      break;
+    case FocusOut:
+      if (mEntry && ev.xfocus.mode == NotifyNormal) CloseTextEntry(true);  // focus loss applies
+      break;
+    default: break;
+  }
+}
+
+// Space, arrows, digits and letters become the context's key codes; other
+// keys are not the editor's.
+void X11View_vPlushgrit_vst3::Key(XKeyEvent& k)
+{
+  char text[8] = {};
+  KeySym sym = 0;
+  XLookupString(&k, text, sizeof(text) - 1, &sym, nullptr);
+  int code = -1;
+  if (sym == XK_space) code = 0;
+  else if (sym == XK_Up) code = 1;
+  else if (sym == XK_Down) code = 2;
+  else if (sym == XK_Left) code = 3;
+  else if (sym == XK_Right) code = 4;
+  else if (sym >= XK_0 && sym <= XK_9) code = 5 + (int) (sym - XK_0);
+  else if (sym >= XK_a && sym <= XK_z) code = 15 + (int) (sym - XK_a);
+  else if (sym >= XK_A && sym <= XK_Z) code = 15 + (int) (sym - XK_A);
+  if (code >= 0) mGraphics->OnKeyDown(mPrevX, mPrevY, code);
+}
+
+// ---- The graphics context's platform operations --------------------------------------
+
+namespace
+{
+bool gHeadlessForced = false;
+}
+
+void UseHeadlessPlatform(bool headless) { gHeadlessForced = headless; }
+
+IGraphics* MakePlatformGraphics(IPlugBase* plug, int width, int height, int fps)
+{
+  if (gHeadlessForced) return new IGraphicsHeadless(plug, width, height, fps);
+  return new IGraphicsLinux(plug, width, height, fps);
+}
+
+IGraphicsLinux::IGraphicsLinux(IPlugBase* plug, int width, int height, int fps) : IGraphics(plug, width, height, fps) {}
+
+IGraphicsLinux::~IGraphicsLinux() { CloseWindow(); }
+
+void IGraphicsLinux::SetContentScale(int scale)
+{
+  scale = scale >= 2 ? 2 : 1;
+  if (scale == mScale) return;
+  mScale = scale;
+  if (mView)
+  {
+    // Reopen at the new size in the same parent.
+    const unsigned long parent = mView->Parent();
+    CloseWindow();
+    OpenWindow((void*) parent);
+  }
+}
+
+unsigned long IGraphicsLinux::GetXWindow() const { return mView ? mView->XWindow() : 0; }
+
+void* IGraphicsLinux::OpenWindow(void* parent)
+{
+  CloseWindow();
+  mView.reset(new X11View_vPlushgrit_vst3(this, (Window) (uintptr_t) parent, mScale));
+  if (!mView->IsValid())
+  {
+    mView.reset();
+    return nullptr;
+  }
+  mView->SetParent((unsigned long) (uintptr_t) parent);
+  EditorRunLoop* loop = mRunLoop;
+  if (!loop)
+  {
+    mOwnLoop.reset(new ThreadRunLoop);
+    loop = mOwnLoop.get();
+  }
+  mView->SetLoop(loop);
+  // Everything is drawn for the first frame, which goes up at once.
+  SetAllControlsDirty();
+  IRECT all(0, 0, mWidth, mHeight);
+  Draw(&all);
+  loop->Attach(mView.get(), mView->Fd(), 1000 / (mFPS > 0 ? mFPS : 25));
+  UpdateTooltips();
+  return (void*) (uintptr_t) mView->XWindow();
+}
+
+void IGraphicsLinux::CloseWindow()
+{
+  if (!mView) return;
+  mView->Loop()->Detach(mView.get());
+  if (mCursorHidden) ShowMouseCursor();
+  mOwnLoop.reset();
+  mView.reset();
+}
+
+void* IGraphicsLinux::GetWindow() { return mView ? (void*) (uintptr_t) mView->XWindow() : nullptr; }
+
+bool IGraphicsLinux::DrawScreen(IRECT* area)
+{
+  if (!mView || !area) return false;
+  mView->Blit(*area);
+  return true;
+}
+
+void IGraphicsLinux::ForceEndUserEdit()
+{
+  if (mView) mView->CloseTextEntry(false);
+}
+
+void IGraphicsLinux::Resize(int w, int h)
+{
+  if (w == mWidth && h == mHeight) return;
+  const unsigned long parent = mView ? mView->Parent() : 0;
+  const bool open = mView != nullptr;
+  CloseWindow();
+  IGraphics::Resize(w, h);
+  if (open) OpenWindow((void*) parent);
+}
+
+IPopupMenu* IGraphicsLinux::CreateIPopupMenu(IPopupMenu* menu, IRECT* area)
+{
+  ReleaseMouseCapture();
+  if (!mView || !menu || !area) return nullptr;
+  return mView->RunMenu(menu, *area);
+}
+
+void IGraphicsLinux::CreateTextEntry(IControl* control, IText* text, IRECT* area, const char* initialText, IParam* param)
+{
+  if (mView && control && text && area) mView->OpenTextEntry(control, text, *area, initialText, param);
+}
+
+void IGraphicsLinux::UpdateTooltips()
+{
+  // Tool tips are looked up when the pointer rests: nothing to register.
+}
+
+void IGraphicsLinux::HideMouseCursor()
+{
+  if (mCursorHidden || !mView) return;
+  if (mView->HideCursor(&mHiddenCursorX, &mHiddenCursorY)) mCursorHidden = true;
+}
+
+void IGraphicsLinux::ShowMouseCursor()
+{
+  if (!mCursorHidden || !mView) return;
+  if (mView->ShowCursor(mHiddenCursorX, mHiddenCursorY)) mCursorHidden = false;
+}
+
+bool IGraphicsLinux::GetTextFromClipboard(WDL_String* text)
+{
+  std::string s;
+  const bool ok = mView && mView->ReadClipboard(&s);
+  if (text) text->Set(ok ? s.c_str() : "");
+  return ok;
+}
+
+LICE_IBitmap* IGraphicsLinux::OSLoadBitmap(int, const char* name)
+{
+  if (!name) return nullptr;
+  const char* dot = strrchr(name, '.');
+  const char* ext = dot ? dot + 1 : name;
+  if (strcasecmp(ext, "png") != 0) return nullptr;
+  std::string folder = BundleResourcesFolder(GetBundleID());
+  if (folder.empty()) folder = DC_ModuleResourcesFolder();
+  if (folder.empty()) return nullptr;
+  const char* slash = strrchr(name, '/');
+  return LICE_LoadPNG((folder + "/" + (slash ? slash + 1 : name)).c_str());
+}

@@ -1,0 +1,69 @@
+// The editor on X11: the graphics context's platform operations, with a
+// child window of the host's window (XEmbed), the host's run loop for the
+// redraw timer and the X connection's input, XShm or XPutImage for the
+// screen copy, our own text entry field, popup menus and tool tips drawn
+// with the raster and text layers, and the desktop services (xdg-open,
+// zenity or kdialog, the CLIPBOARD selection, XDG folders). No X11 header
+// is included here: everything X lives behind the view class.
+#pragma once
+
+#include <memory>
+
+#include "EditorRunLoop.h"
+#include "IGraphics.h"
+
+class X11View_vPlushgrit_vst3;
+
+class IGraphicsLinux : public IGraphics
+{
+public:
+  IGraphicsLinux(IPlugBase* plug, int width, int height, int fps = 0);
+  ~IGraphicsLinux() override;
+
+  // The loop the next OpenWindow attaches to (not owned); null gives a
+  // thread of its own.
+  void SetRunLoop(EditorRunLoop* loop) { mRunLoop = loop; }
+  // 1 or 2: the window is that many times the editor size, pixel-doubled,
+  // and pointer positions are scaled back.
+  void SetContentScale(int scale);
+  int GetContentScale() const { return mScale; }
+  // The X window id of the editor while it is open, else 0.
+  unsigned long GetXWindow() const;
+
+  bool DrawScreen(IRECT* area) override;
+  void ForceEndUserEdit() override;
+  void Resize(int w, int h) override;
+  const char* GetGUIAPI() override { return "X11 GUI"; }
+  int ShowMessageBox(const char* text, const char* caption, int type) override;
+  IPopupMenu* CreateIPopupMenu(IPopupMenu* menu, IRECT* area) override;
+  void CreateTextEntry(IControl* control, IText* text, IRECT* area, const char* initialText, IParam* param) override;
+  void HostPath(WDL_String* path) override;
+  void PluginPath(WDL_String* path) override;
+  void DesktopPath(WDL_String* path) override;
+  void AppSupportPath(WDL_String* path, bool isSystem = false) override;
+  void SandboxSafeAppSupportPath(WDL_String* path) override;
+  void PromptForFile(WDL_String* file, EFileAction action, WDL_String* dir = nullptr, char* extensions = nullptr) override;
+  bool PromptForColor(IColor*, char* = nullptr) override { return false; }
+  bool OpenURL(const char* url, const char* windowTitle = nullptr, const char* confirmText = nullptr,
+               const char* errorText = nullptr) override;
+  // parent is the host's X window id.
+  void* OpenWindow(void* parent) override;
+  void CloseWindow() override;
+  void* GetWindow() override;
+  bool GetTextFromClipboard(WDL_String* text) override;
+  void HideMouseCursor() override;
+  void ShowMouseCursor() override;
+  void UpdateTooltips() override;
+  LICE_IBitmap* OSLoadBitmap(int id, const char* name) override;
+
+  // For the view.
+  bool CursorHidden() const { return mCursorHidden; }
+  int MouseOverIdx() const { return mMouseOver; }
+
+private:
+  friend class X11View_vPlushgrit_vst3;
+  std::unique_ptr<X11View_vPlushgrit_vst3> mView;
+  EditorRunLoop* mRunLoop = nullptr;
+  std::unique_ptr<ThreadRunLoop> mOwnLoop;
+  int mScale = 1;
+};

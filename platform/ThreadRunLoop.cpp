@@ -1,0 +1,39 @@
+#include <poll.h>
+
+#include <chrono>
+
+#include "EditorRunLoop.h"
+
+bool ThreadRunLoop::Attach(Client* client, int fd, int intervalMs)
+{
+  Detach(nullptr);
+  mStop = false;
+  mThread = std::thread([this, client, fd, intervalMs] {
+    using clock = std::chrono::steady_clock;
+    auto next = clock::now() + std::chrono::milliseconds(intervalMs);
+    while (!mStop.load())
+    {
+      const int wait = (int) std::chrono::duration_cast<std::chrono::milliseconds>(next - clock::now()).count();
+      pollfd p = {fd, POLLIN, 0};
+      if (poll(&p, 1, wait > 0 ? wait : 0) > 0 && !mStop.load()) client->OnInput();
+      if (clock::now() >= next && !mStop.load())
+      {
+        client->OnTimer();
+        next += std::chrono::milliseconds(intervalMs);
+      }
+    }
+  });
+  return true;
+}
+
+void ThreadRunLoop::Detach(Client*)
+{
+  mStop = true;
+  // From inside a callback the thread cannot join itself: it leaves the
+  // loop when the callback returns.
+  if (mThread.joinable())
+  {
+    if (mThread.get_id() == std::this_thread::get_id()) mThread.detach();
+    else mThread.join();
+  }
+}

@@ -1,0 +1,47 @@
+// The X11 context's paths, addresses, message boxes and file prompts.
+#include <cstring>
+
+#include "Desktop.h"
+#include "IGraphicsLinux.h"
+#include "lice.h"
+
+void IGraphicsLinux::HostPath(WDL_String* path) { path->Set(desktop::HostPath().c_str()); }
+
+void IGraphicsLinux::PluginPath(WDL_String* path)
+{
+  // The folder holding the bundle, with a slash: Contents/Resources/../../..
+  const std::string resources = DC_ModuleResourcesFolder();
+  path->Set(resources.empty() ? "" : (resources + "/../../../").c_str());
+}
+
+void IGraphicsLinux::DesktopPath(WDL_String* path) { path->Set(desktop::DesktopFolder().c_str()); }
+void IGraphicsLinux::AppSupportPath(WDL_String* path, bool isSystem) { path->Set(desktop::DataFolder(isSystem).c_str()); }
+void IGraphicsLinux::SandboxSafeAppSupportPath(WDL_String* path) { path->Set(desktop::MusicFolder().c_str()); }
+
+int IGraphicsLinux::ShowMessageBox(const char* text, const char* caption, int type)
+{
+  return desktop::MessageBox(text, caption, type);
+}
+
+void IGraphicsLinux::PromptForFile(WDL_String* file, EFileAction action, WDL_String* dir, char* extensions)
+{
+  if (!file) return;
+  if (!WindowIsOpen())
+  {
+    file->Set("");
+    return;
+  }
+  std::string folder = dir && dir->GetLength() ? dir->Get() : desktop::DesktopFolder();
+  if (dir && !dir->GetLength()) dir->Set(folder.c_str());
+  const std::string name = file->Get();
+  file->Set("");
+  std::string chosen;
+  if (!desktop::ChooseFile(action == kFileSave, folder, name, extensions ? extensions : "", &chosen)) return;
+  file->Set(chosen.c_str());
+  if (dir) dir->Set((chosen.substr(0, chosen.find_last_of('/')) + "/").c_str());
+}
+
+bool IGraphicsLinux::OpenURL(const char* url, const char*, const char*, const char*)
+{
+  return desktop::OpenWithSystem(url);
+}

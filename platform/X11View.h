@@ -1,0 +1,103 @@
+// The X11 side of the editor, private to the platform layer: the one place
+// that includes Xlib. One X connection of its own per open editor.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <X11/extensions/XShm.h>
+
+#include <memory>
+#include <string>
+
+#include "EditorRunLoop.h"
+#include "IGraphicsLinux.h"
+#include "lice_text.h"
+
+// Converts rectangle r of bm into img at (x * scale, y * scale), each pixel
+// a scale x scale block in the visual's layout.
+void ConvertToImage(LICE_IBitmap* bm, IRECT r, XImage* img, int scale);
+
+class IControl;
+class IParam;
+class IPopupMenu;
+
+class X11View_vPlushgrit_vst3 : public EditorRunLoop::Client
+{
+public:
+  static const unsigned kDoubleClickMs = 400;
+  static const int kDoubleClickDistance = 4;
+  static const unsigned kTooltipDelayMs = 700;
+
+  X11View_vPlushgrit_vst3(IGraphicsLinux* graphics, Window parent, int scale);
+  ~X11View_vPlushgrit_vst3() override;
+
+  bool IsValid() const { return mDisplay && mWindow; }
+  int Fd() const;
+  unsigned long XWindow() const { return mWindow; }
+  unsigned long Parent() const { return mParent; }
+  void SetParent(unsigned long parent) { mParent = parent; }
+  void SetLoop(EditorRunLoop* loop) { mLoop = loop; }
+  EditorRunLoop* Loop() const { return mLoop; }
+  long ScreenCopies() const { return mCopies; }
+
+  void OnTimer() override;
+  void OnInput() override;
+  void Blit(IRECT r);
+
+  void OpenTextEntry(IControl* control, IText* style, IRECT area, const char* initial, IParam* param);
+  // Ends an open entry, applying its text or not.
+  void CloseTextEntry(bool apply);
+  IPopupMenu* RunMenu(IPopupMenu* menu, IRECT area);
+  bool HideCursor(int* x, int* y);
+  bool ShowCursor(int x, int y);
+  bool ReadClipboard(std::string* text);
+
+private:
+  struct TextEntry
+  {
+    IControl* control;
+    IParam* param;
+    IRECT rect;  // editor pixels
+    IText style;
+    std::string text, allowed;
+    size_t maxLength;
+    Window window;
+  };
+
+  void CreateImage(int w, int h);
+  void DestroyImage();
+  void Pump();
+  void Handle(XEvent& ev);
+  void Key(XKeyEvent& k);
+  void EntryKey(XKeyEvent& k);
+  void DrawEntry();
+  IMouseMod Mods(unsigned state, int button) const;
+  void NoteHover(int x, int y);
+  void UpdateTooltipTimer();
+  void HideTooltip();
+  // Shows a bitmap in a window of its own (menus, tool tips, the entry).
+  void PutBitmap(Window w, LICE_IBitmap* bm);
+
+  IGraphicsLinux* mGraphics;
+  int mScale;
+  Display* mDisplay = nullptr;
+  Window mWindow = 0;
+  unsigned long mParent = 0;
+  Visual* mVisual = nullptr;
+  int mDepth = 24;
+  GC mGC = nullptr;
+  XImage* mImage = nullptr;
+  XShmSegmentInfo mShm = {};
+  bool mUseShm = false;
+  EditorRunLoop* mLoop = nullptr;
+  long mCopies = 0;
+  int mPrevX = 0, mPrevY = 0;
+  int mLastButton = 0, mLastPressX = 0, mLastPressY = 0;
+  Time mLastPressTime = 0;
+  std::unique_ptr<TextEntry> mEntry;
+  // Tool tips: where the pointer rests and since when (ms of the loop's clock).
+  int mHoverX = 0, mHoverY = 0;
+  long long mHoverSince = 0;
+  Window mTooltip = 0;
+};
