@@ -362,6 +362,8 @@ void IGraphicsLinux::SetContentScale(int scale)
 }
 
 unsigned long IGraphicsLinux::GetXWindow() const { return mView ? mView->XWindow() : 0; }
+long IGraphicsLinux::ScreenCopies() const { return mView ? mView->ScreenCopies() : 0; }
+bool IGraphicsLinux::TextEntryOpen() const { return mView && mView->TextEntryOpen(); }
 
 void* IGraphicsLinux::OpenWindow(void* parent)
 {

@@ -29,6 +29,9 @@ public:
   int GetContentScale() const { return mScale; }
   // The X window id of the editor while it is open, else 0.
   unsigned long GetXWindow() const;
+  // Screen copies made since the window opened (0 when closed).
+  long ScreenCopies() const;
+  bool TextEntryOpen() const;
 
   bool DrawScreen(IRECT* area) override;
   void ForceEndUserEdit() override;

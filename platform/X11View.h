@@ -40,6 +40,7 @@ public:
   void SetLoop(EditorRunLoop* loop) { mLoop = loop; }
   EditorRunLoop* Loop() const { return mLoop; }
   long ScreenCopies() const { return mCopies; }
+  bool TextEntryOpen() const { return mEntry != nullptr; }
 
   void OnTimer() override;
   void OnInput() override;
@@ -62,6 +63,7 @@ private:
     IText style;
     std::string text, allowed;
     size_t maxLength;
+    bool selected;  // the initial text is selected: typing replaces it
     Window window;
   };
 

@@ -67,6 +67,7 @@ void X11View_vPlushgrit_vst3::OpenTextEntry(IControl* control, IText* style, IRE
   entry->style.size = (int) ((float) style->size * 0.9f);
   entry->style.cachedFont = nullptr;  // a font of its own size
   entry->text = initial ? initial : "";
+  entry->selected = !entry->text.empty();
   entry->maxLength = (size_t) std::max(0, control->GetTextEntryLength());
   if (param)
   {
@@ -99,6 +100,12 @@ void X11View_vPlushgrit_vst3::DrawEntry()
     if (mEntry->style.align == IText::kAlignCenter) flags |= DT_CENTER;
     else if (mEntry->style.align == IText::kAlignFar) flags |= DT_RIGHT;
     RECT box = {2, 0, r.W() - 3, r.H()};
+    if (mEntry->selected)
+    {
+      // The selected initial text shows inverted.
+      LICE_Clear(&bm, Pack(mEntry->style.textEntryFGColor));
+      font->SetTextColor(Pack(mEntry->style.textEntryBGColor));
+    }
     RECT measured = {0, 0, 0, 0};
     font->DrawText(nullptr, mEntry->text.c_str(), -1, &measured, DT_CALCRECT | DT_SINGLELINE);
     font->DrawText(&bm, mEntry->text.c_str(), -1, &box, flags);
@@ -122,7 +129,12 @@ void X11View_vPlushgrit_vst3::EntryKey(XKeyEvent& k)
   if (sym == XK_Return || sym == XK_KP_Enter) return CloseTextEntry(true);
   if (sym == XK_Escape) return CloseTextEntry(false);
   std::string& s = mEntry->text;
-  if (sym == XK_BackSpace)
+  const bool replace = mEntry->selected;
+  if (sym == XK_BackSpace && replace)
+  {
+    s.clear();
+  }
+  else if (sym == XK_BackSpace)
   {
     // A whole UTF-8 character.
     while (!s.empty() && ((unsigned char) s.back() & 0xC0) == 0x80) s.pop_back();
@@ -133,6 +145,7 @@ void X11View_vPlushgrit_vst3::EntryKey(XKeyEvent& k)
     // The formatter's rules: only the allowed characters, at most the
     // control's length; a refused keystroke changes nothing.
     if (!mEntry->allowed.empty() && mEntry->allowed.find(text[0]) == std::string::npos) return;
+    if (replace) s.clear();
     if (mEntry->maxLength && s.size() >= mEntry->maxLength) return;
     s += text[0];
   }
@@ -140,6 +153,7 @@ void X11View_vPlushgrit_vst3::EntryKey(XKeyEvent& k)
   {
     return;
   }
+  mEntry->selected = false;
   DrawEntry();
 }
 

@@ -1,0 +1,341 @@
+// The editor in a real X11 window (Xvfb, which the test command starts):
+// opened through the binary interface with a run loop and a parent window
+// of the host's, driven with real X input (XTest), and compared pixel for
+// pixel with the headless render of the same state. Then a value typed into
+// a prompt, the idle cost, and a hundred openings under automation.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "HostRunLoop.h"
+#include "HostedPlugin.h"
+#include "IControl.h"
+#include "IGraphicsHeadless.h"
+#include "IGraphicsLinux.h"
+#include "IPlugVST3View.h"
+#include "Plushgrit.h"
+#include "lice.h"
+#include "public.sdk/source/common/memorystream.h"
+// Xlib last: its macros would break the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+using namespace Steinberg;
+
+namespace
+{
+const std::string kResources = std::string(PLUSHGRIT_BUNDLE) + "/Contents/Resources";
+
+// The host's side of X: a connection and a parent window at the root's
+// origin, so editor pixels are screen pixels for XTest.
+struct XHost
+{
+  Display* dpy = nullptr;
+  Window parent = 0;
+  int errors = 0;
+
+  XHost()
+  {
+    dpy = XOpenDisplay(nullptr);
+    if (!dpy) return;
+    XSetWindowAttributes attrs = {};
+    attrs.override_redirect = True;
+    parent = XCreateWindow(dpy, DefaultRootWindow(dpy), 0, 0, 640, 480, 0, CopyFromParent, InputOutput, CopyFromParent,
+                           CWOverrideRedirect, &attrs);
+    XMapRaised(dpy, parent);
+    XSync(dpy, False);
+  }
+  ~XHost()
+  {
+    if (!dpy) return;
+    XDestroyWindow(dpy, parent);
+    XCloseDisplay(dpy);
+  }
+  Window EditorWindow()
+  {
+    Window root, up, *children = nullptr;
+    unsigned n = 0;
+    XQueryTree(dpy, parent, &root, &up, &children, &n);
+    const Window w = n ? children[n - 1] : 0;
+    if (children) XFree(children);
+    return w;
+  }
+  // Real input through the server, as a user's.
+  void Move(int x, int y) { XTestFakeMotionEvent(dpy, -1, x, y, 0), XFlush(dpy); }
+  void Button(unsigned b, bool down) { XTestFakeButtonEvent(dpy, b, down, 0), XFlush(dpy); }
+  void Key(KeySym sym)
+  {
+    const KeyCode code = XKeysymToKeycode(dpy, sym);
+    XTestFakeKeyEvent(dpy, code, True, 0);
+    XTestFakeKeyEvent(dpy, code, False, 0);
+    XFlush(dpy);
+  }
+};
+
+// The editor's pixels on screen, as 0xRRGGBB.
+std::vector<uint32_t> Grab(Display* dpy, Window w, int width, int height)
+{
+  std::vector<uint32_t> px;
+  XImage* img = XGetImage(dpy, w, 0, 0, (unsigned) width, (unsigned) height, AllPlanes, ZPixmap);
+  if (!img) return px;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+    {
+      const unsigned long p = XGetPixel(img, x, y);
+      auto channel = [&](unsigned long mask) {
+        int shift = 0;
+        while (mask && !(mask & 1)) mask >>= 1, ++shift;
+        return (uint32_t) ((p >> shift) & 0xFF);
+      };
+      px.push_back(channel(img->red_mask) << 16 | channel(img->green_mask) << 8 | channel(img->blue_mask));
+    }
+  XDestroyImage(img);
+  return px;
+}
+
+// The headless editor with the same state: its pixels as 0xRRGGBB.
+std::vector<uint32_t> Headless(const vst3host::Bytes& state)
+{
+  UseHeadlessPlatform(true);
+  IGraphicsHeadless::SetDefaultResourceFolder(kResources.c_str());
+  DC_SetFontFolder((kResources + "/fonts").c_str());  // as the module finds its own
+  auto* plug = new Plushgrit(IPlugInstanceInfo());
+  UseHeadlessPlatform(false);
+  IGraphicsHeadless::SetDefaultResourceFolder(nullptr);
+  plug->initialize(nullptr);
+  MemoryStream stream(const_cast<char*>(state.data()), (TSize) state.size());
+  plug->setEditorState(&stream);
+  auto* g = static_cast<IGraphicsHeadless*>(plug->GetGUI());
+  IRECT all(0, 0, Plushgrit::kWidth, Plushgrit::kHeight);
+  g->ApplyParameterValues();
+  g->SetAllControlsDirty();
+  g->Draw(&all);
+  std::vector<uint32_t> px;
+  for (int y = 0; y < Plushgrit::kHeight; ++y)
+    for (int x = 0; x < Plushgrit::kWidth; ++x)
+    {
+      const LICE_pixel p = LICE_GetPixel(g->Screen(), x, y);
+      px.push_back(LICE_GETR(p) << 16 | LICE_GETG(p) << 8 | LICE_GETB(p));
+    }
+  plug->terminate();
+  plug->release();
+  return px;
+}
+
+long FirstDifference(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b)
+{
+  if (a.size() != b.size()) return -2;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) return (long) i;
+  return -1;
+}
+
+struct EditorWindow : ::testing::Test
+{
+  static void SetUpTestSuite()
+  {
+    sModule = new vst3host::PluginModule;
+    ASSERT_TRUE(sModule->Open(PLUSHGRIT_BUNDLE)) << sModule->Error();
+  }
+  static void TearDownTestSuite()
+  {
+    delete sModule;
+    sModule = nullptr;
+  }
+  void SetUp() override
+  {
+    ASSERT_NE(getenv("DISPLAY"), nullptr) << "needs an X display (scripts/test starts Xvfb)";
+    ASSERT_NE(host.dpy, nullptr);
+    ASSERT_TRUE(plugin.Load(*sModule, &context)) << plugin.Error();
+  }
+  IPlugView* Open()
+  {
+    IPlugView* view = plugin.Controller()->createView("editor");
+    if (!view) return nullptr;
+    view->setFrame(&frame);
+    if (view->attached((void*) host.parent, kPlatformTypeX11EmbedWindowID) != kResultOk)
+    {
+      view->release();
+      return nullptr;
+    }
+    return view;
+  }
+
+  static vst3host::PluginModule* sModule;
+  vst3host::HostContext context;
+  vst3host::HostedPlugin plugin;
+  vst3host::HostRunLoop loop;
+  vst3host::HostPlugFrame frame{&loop};
+  XHost host;
+};
+vst3host::PluginModule* EditorWindow::sModule = nullptr;
+}  // namespace
+
+TEST_F(EditorWindow, OpensInTheHostWindowTakesRealInputAndShowsTheHeadlessPixels)
+{
+  IPlugView* view = plugin.Controller()->createView("editor");
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(plugin.Controller()->createView("other"), nullptr);
+  EXPECT_EQ(view->isPlatformTypeSupported(kPlatformTypeX11EmbedWindowID), kResultTrue);
+  EXPECT_EQ(view->isPlatformTypeSupported("NSView"), kResultFalse);
+  EXPECT_EQ(view->attached((void*) host.parent, "HWND"), kResultFalse);  // nothing opened, no hook
+  EXPECT_EQ(host.EditorWindow(), 0u);
+  ViewRect size;
+  ASSERT_EQ(view->getSize(&size), kResultOk);
+  EXPECT_EQ(size.getWidth(), 383);
+  EXPECT_EQ(size.getHeight(), 300);
+  view->setFrame(&frame);
+  ASSERT_EQ(view->attached((void*) host.parent, kPlatformTypeX11EmbedWindowID), kResultOk);
+  EXPECT_EQ(loop.NTimers(), 1);
+  EXPECT_EQ(loop.NHandlers(), 1);
+  loop.Pump(120);
+  const Window editor = host.EditorWindow();
+  ASSERT_NE(editor, 0u);
+  vst3host::Bytes state;
+  ASSERT_TRUE(plugin.GetControllerState(state));
+  EXPECT_EQ(FirstDifference(Grab(host.dpy, editor, 383, 300), Headless(state)), -1);
+
+  // Drag the drive knob up 28 of its 112 pixels: a sixteenth of the range.
+  host.Move(191, 119);
+  loop.Pump(30);
+  host.Button(1, true);
+  loop.Pump(30);
+  host.Move(191, 105);
+  loop.Pump(30);
+  host.Move(191, 91);
+  loop.Pump(30);
+  host.Button(1, false);
+  loop.Pump(60);
+  const auto edits = plugin.Handler().Edits();
+  ASSERT_GE(edits.size(), 3u);
+  EXPECT_EQ(edits.front().kind, vst3host::ComponentHandlerRecorder::Edit::kBegin);
+  EXPECT_EQ(edits.back().kind, vst3host::ComponentHandlerRecorder::Edit::kEnd);
+  for (const auto& e : edits) EXPECT_EQ(e.id, 3u);
+  EXPECT_DOUBLE_EQ(plugin.Controller()->getParamNormalized(3), 28.0 / 112.0 / 4.0);
+
+  // A wheel notch up over In, then a double click on Drive: back to 0.
+  host.Move(55, 227);
+  loop.Pump(30);
+  host.Button(4, true);
+  host.Button(4, false);
+  loop.Pump(60);
+  EXPECT_DOUBLE_EQ(plugin.Controller()->getParamNormalized(0), 0.51);
+  host.Move(191, 119);
+  loop.Pump(30);
+  for (int click = 0; click < 2; ++click)
+  {
+    host.Button(1, true);
+    host.Button(1, false);
+    loop.Pump(20);
+  }
+  loop.Pump(80);
+  EXPECT_EQ(plugin.Controller()->getParamNormalized(3), 0.0);
+
+  // What the window shows is what the headless editor draws for that state.
+  ASSERT_TRUE(plugin.GetControllerState(state));
+  loop.Pump(100);
+  EXPECT_EQ(FirstDifference(Grab(host.dpy, editor, 383, 300), Headless(state)), -1);
+
+  EXPECT_EQ(view->removed(), kResultOk);
+  EXPECT_EQ(loop.NTimers(), 0);
+  EXPECT_EQ(loop.NHandlers(), 0);
+  EXPECT_EQ(host.EditorWindow(), 0u);
+  view->release();
+}
+
+TEST_F(EditorWindow, ATypedValueReachesTheParameterAndIdleCostsNothing)
+{
+  UseHeadlessPlatform(false);
+  IGraphicsHeadless::SetDefaultResourceFolder(nullptr);
+  auto* plug = new Plushgrit(IPlugInstanceInfo());
+  ASSERT_EQ(plug->initialize(nullptr), kResultOk);
+  auto* graphics = dynamic_cast<IGraphicsLinux*>(plug->GetGUI());
+  ASSERT_NE(graphics, nullptr);
+  IPlugView* view = plug->createView("editor");
+  view->setFrame(&frame);
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(view->attached((void*) host.parent, kPlatformTypeX11EmbedWindowID), kResultOk);
+  const double openMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  printf("editor open to first frame on screen: %.2f ms\n", openMs);
+  loop.Pump(100);
+
+  // The In knob's prompt: a text field over it; a letter is refused.
+  IControl* in = graphics->GetControl(2);
+  in->DisablePrompt(false);
+  in->PromptUserInput();
+  ASSERT_TRUE(graphics->TextEntryOpen());
+  loop.Pump(30);
+  for (KeySym k : {XK_minus, XK_3, XK_x, XK_period, XK_5, XK_Return})
+  {
+    host.Key(k);
+    loop.Pump(20);
+  }
+  loop.Pump(50);
+  EXPECT_FALSE(graphics->TextEntryOpen());
+  EXPECT_DOUBLE_EQ(plug->GetParam(0)->Value(), -3.5);
+  // Escape cancels.
+  in->PromptUserInput();
+  host.Key(XK_7);
+  host.Key(XK_Escape);
+  loop.Pump(60);
+  EXPECT_FALSE(graphics->TextEntryOpen());
+  EXPECT_DOUBLE_EQ(plug->GetParam(0)->Value(), -3.5);
+
+  // Idle: with nothing dirty no copy reaches the screen.
+  loop.Pump(200);
+  const long copies = graphics->ScreenCopies();
+  rusage before, after;
+  getrusage(RUSAGE_SELF, &before);
+  loop.Pump(2000);
+  getrusage(RUSAGE_SELF, &after);
+  EXPECT_EQ(graphics->ScreenCopies(), copies);
+  const double cpu = (after.ru_utime.tv_sec - before.ru_utime.tv_sec) + (after.ru_utime.tv_usec - before.ru_utime.tv_usec) / 1e6 +
+                     (after.ru_stime.tv_sec - before.ru_stime.tv_sec) + (after.ru_stime.tv_usec - before.ru_stime.tv_usec) / 1e6;
+  printf("idle editor: %.3f %% of a core over 2 s (timer at 25 per second)\n", cpu / 2.0 * 100.0);
+
+  view->removed();
+  view->release();
+  plug->terminate();
+  plug->release();
+}
+
+TEST_F(EditorWindow, AHundredOpeningsUnderAutomation)
+{
+  ASSERT_EQ(plugin.SetBusArrangements(2, 2), kResultTrue);
+  ASSERT_EQ(plugin.Setup(48000.0, 128, Vst::kSample32), kResultOk);
+  ASSERT_TRUE(plugin.Start());
+  std::atomic<bool> stop{false};
+  std::thread audio([&] {
+    std::vector<float> l(128, 0.1f), r(128, -0.1f), ol(128), orr(128);
+    float* in[] = {l.data(), r.data()};
+    float* out[] = {ol.data(), orr.data()};
+    vst3host::ParameterChanges changes;
+    for (long i = 0; !stop.load(); ++i)
+    {
+      changes.Clear();
+      changes.Add(i % 4, (i % 9) / 8.0);
+      plugin.Process(in, 2, out, 2, 128, &changes);
+      std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+  });
+  for (int i = 0; i < 100; ++i)
+  {
+    IPlugView* view = Open();
+    ASSERT_NE(view, nullptr) << i;
+    loop.Pump(i % 10 ? 5 : 60);
+    ASSERT_EQ(view->removed(), kResultOk);
+    view->release();
+    ASSERT_EQ(loop.NTimers(), 0);
+  }
+  stop.store(true);
+  audio.join();
+  EXPECT_EQ(host.EditorWindow(), 0u);
+}
