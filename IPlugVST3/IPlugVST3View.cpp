@@ -1,5 +1,6 @@
 #include "IPlugVST3View.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "IGraphicsLinux.h"

@@ -6,7 +6,14 @@
 
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <map>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#undef None
+#undef Status
+#undef Bool
 
 #include "ReferenceChain.h"
 
@@ -36,6 +43,106 @@ protected:
     fprintf(stderr, "juce: %s\n", message.toRawUTF8());
   }
 };
+
+// The editor as JUCE shows it: JUCE's own window with the plug-in's X11
+// view embedded, its message loop pumped; the pixels the window shows are
+// grabbed from the server and compared with the snapshot the bundle
+// carries (the editor at its defaults, drawn without a screen).
+void checkEditor(juce::AudioPluginInstance& plug, const juce::File& bundle)
+{
+  // JUCE looks some window-manager atoms up only if they exist, and Xvfb
+  // runs no window manager: they are made here first, on a connection kept
+  // open so the server keeps them.
+  Display* atoms = XOpenDisplay(nullptr);
+  for (const char* name : {"WM_STATE", "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN", "_NET_WM_STATE_FULLSCREEN",
+                           "_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ", "_NET_FRAME_EXTENTS",
+                           "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_NORMAL", "_NET_SUPPORTED", "_NET_ACTIVE_WINDOW",
+                           "_MOTIF_WM_HINTS", "_XEMBED", "_XEMBED_INFO", "WM_PROTOCOLS", "WM_DELETE_WINDOW",
+                           "_NET_WM_PING", "_NET_WM_ICON", "_NET_WM_PID", "UTF8_STRING", "CLIPBOARD", "TARGETS",
+                           "XdndAware", "_NET_WM_NAME", "_NET_WM_STATE_SKIP_TASKBAR"})
+    if (atoms) XInternAtom(atoms, name, False);
+  juce::ScopedJuceInitialiser_GUI gui;  // JUCE's X11 side, as a host application has it
+  std::unique_ptr<juce::AudioProcessorEditor> editor(plug.createEditorIfNeeded());
+  check(editor != nullptr, "editor created");
+  if (!editor) return;
+  check(editor->getWidth() == 383 && editor->getHeight() == 300,
+        "editor size " + juce::String(editor->getWidth()) + " x " + juce::String(editor->getHeight()));
+  juce::DocumentWindow window("Plushgrit", juce::Colours::black, 0, true);
+  window.setUsingNativeTitleBar(false);
+  window.setTitleBarHeight(0);
+  window.setContentNonOwned(editor.get(), true);
+  window.setTopLeftPosition(0, 0);
+  window.setVisible(true);
+  juce::MessageManager::getInstance()->runDispatchLoopUntil(1500);
+
+  const juce::File snapshots = bundle.getChildFile("Contents/Resources/Snapshots");
+  juce::Array<juce::File> files = snapshots.findChildFiles(juce::File::findFiles, false, "*_snapshot.png");
+  check(files.size() == 1, "one snapshot in the bundle");
+  const juce::Image expected = files.isEmpty() ? juce::Image() : juce::ImageFileFormat::loadFrom(files[0]);
+  Display* dpy = XOpenDisplay(nullptr);
+  check(dpy != nullptr, "an X display");
+  if (!dpy || !expected.isValid()) return;
+  // The plug-in's window carries XEmbed information, and so may JUCE's
+  // window around it: the deepest such window is the plug-in's.
+  const Atom xembed = XInternAtom(dpy, "_XEMBED_INFO", True);
+  std::function<Window(Window)> find = [&](Window w) -> Window {
+    Window root, parent, *children = nullptr;
+    unsigned n = 0;
+    Window found = 0;
+    if (XQueryTree(dpy, w, &root, &parent, &children, &n))
+      for (unsigned i = 0; i < n && !found; ++i) found = find(children[i]);
+    if (children) XFree(children);
+    if (found) return found;
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    if (xembed && XGetWindowProperty(dpy, w, xembed, 0, 2, False, AnyPropertyType, &type, &format, &count, &after, &data) ==
+                      Success && data)
+    {
+      XFree(data);
+      return w;
+    }
+    return 0;
+  };
+  const Window pluginWindow = find(DefaultRootWindow(dpy));
+  check(pluginWindow != 0, "the plug-in's window is inside JUCE's");
+  if (pluginWindow)
+  {
+    XImage* img = XGetImage(dpy, pluginWindow, 0, 0, 383, 300, AllPlanes, ZPixmap);
+    check(img != nullptr, "the window's pixels");
+    int differing = 0;
+    for (int y = 0; img && y < 300; ++y)
+      for (int x = 0; x < 383; ++x)
+      {
+        const unsigned long p = XGetPixel(img, x, y);
+        const juce::Colour want = expected.getPixelAt(x, y);
+        const bool differs = ((p >> 16) & 0xFF) != want.getRed() || ((p >> 8) & 0xFF) != want.getGreen() || (p & 0xFF) != want.getBlue();
+        if (differs && differing < 3 && getenv("PLUSHGRIT_GRAB"))
+          fprintf(stderr, "%d,%d: %06lx vs %s\n", x, y, p & 0xFFFFFF, want.toDisplayString(true).toRawUTF8());
+        differing += differs;
+      }
+    check(img && differing == 0, juce::String(differing) + " pixels differ from the snapshot");
+    if (img && differing && getenv("PLUSHGRIT_GRAB"))
+    {
+      juce::Image grabbed(juce::Image::RGB, 383, 300, true);
+      for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 383; ++x)
+        {
+          const unsigned long p = XGetPixel(img, x, y);
+          grabbed.setPixelAt(x, y, juce::Colour((juce::uint8) (p >> 16), (juce::uint8) (p >> 8), (juce::uint8) p));
+        }
+      juce::FileOutputStream out(juce::File(getenv("PLUSHGRIT_GRAB")));
+      juce::PNGImageFormat().writeImageToStream(grabbed, out);
+    }
+    if (img) XDestroyImage(img);
+  }
+  XCloseDisplay(dpy);
+  window.clearContentComponent();
+  editor.reset();
+  juce::MessageManager::getInstance()->runDispatchLoopUntil(200);
+  if (atoms) XCloseDisplay(atoms);
+}
 
 juce::AudioProcessorParameter* findParam(juce::AudioPluginInstance& p, const juce::String& name)
 {
@@ -178,6 +285,14 @@ int main(int argc, char** argv)
       other->prepareToPlay(48000.0, 512);
       checkProcessing<float>(*other, moved, "float after the state was restored");
       other->releaseResources();
+    }
+
+    // The editor of an instance at its defaults, where the display allows.
+    if (getenv("DISPLAY"))
+    {
+      auto fresh = format.createInstanceFromDescription(desc, 48000.0, 512, error);
+      check(fresh != nullptr, "instance for the editor: " + error);
+      if (fresh) checkEditor(*fresh, bundle);
     }
   }
   juce::Logger::setCurrentLogger(nullptr);

@@ -22,9 +22,10 @@ namespace
 LICE_SysBitmap* s_glyphBitmap = nullptr;
 LICE_SysBitmap* s_nativeBitmap = nullptr;
 int s_liveFonts = 0;
-// Never destroyed: fonts held in static caches of other files may be
-// destroyed after this file's statics at exit or unload.
-std::recursive_mutex& s_workMutex = *new std::recursive_mutex;
+// Statically initialised, with nothing to undo at exit (libstdc++'s
+// recursive mutex is a plain pthread one), so fonts held in other files'
+// static caches may still lock it while they are destroyed.
+std::recursive_mutex s_workMutex;
 
 uint32_t toRGB(LICE_pixel p) { return (LICE_GETR(p) << 16) | (LICE_GETG(p) << 8) | LICE_GETB(p); }
 
