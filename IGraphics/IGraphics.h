@@ -102,6 +102,10 @@ public:
   void AssignParamNameToolTips();
   void OnGUIIdle();
 
+  // Empties the process-wide image and font caches. The module's exit calls
+  // it, once no editor is left.
+  static void ReleaseCaches();
+
   // ---- Images ---------------------------------------------------------------
   // A missing or unreadable image becomes a transparent one pixel wide and
   // one per frame high, cached under its id like any other: the editor

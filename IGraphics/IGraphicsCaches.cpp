@@ -7,9 +7,11 @@
 BitmapStorage s_bitmapCache;
 FontStorage s_fontCache;
 
-BitmapStorage::~BitmapStorage()
+void BitmapStorage::Clear()
 {
+  WDL_MutexLock lock(&mMutex);
   for (BitmapEntry& e : mEntries) delete e.bitmap;
+  mEntries.clear();
 }
 
 LICE_IBitmap* BitmapStorage::Find(int id)
@@ -42,9 +44,11 @@ void BitmapStorage::Remove(LICE_IBitmap* bitmap)
   delete found;
 }
 
-FontStorage::~FontStorage()
+void FontStorage::Clear()
 {
+  WDL_MutexLock lock(&mMutex);
   for (FontEntry& e : mEntries) delete e.font;
+  mEntries.clear();
 }
 
 LICE_CachedFont* FontStorage::Find(const IText& text)

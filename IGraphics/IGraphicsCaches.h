@@ -21,7 +21,8 @@ struct BitmapStorage
   WDL_Mutex mMutex;
   std::vector<BitmapEntry> mEntries;
 
-  ~BitmapStorage();
+  ~BitmapStorage() { Clear(); }
+  void Clear();
   // The first entry's bitmap with this id, or null.
   LICE_IBitmap* Find(int id);
   void Add(int id, LICE_IBitmap* bitmap);
@@ -40,7 +41,8 @@ struct FontStorage
   WDL_Mutex mMutex;
   std::vector<FontEntry> mEntries;
 
-  ~FontStorage();
+  ~FontStorage() { Clear(); }
+  void Clear();
   LICE_CachedFont* Find(const IText& text);
   void Add(const IText& text, LICE_CachedFont* font);
 };

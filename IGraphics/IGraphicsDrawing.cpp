@@ -33,6 +33,12 @@ float Weight(const IChannelBlend* blend) { return blend ? blend->weight : 1.0f; 
 
 // ---- Images -------------------------------------------------------------------------
 
+void IGraphics::ReleaseCaches()
+{
+  s_fontCache.Clear();
+  s_bitmapCache.Clear();
+}
+
 IBitmap IGraphics::LoadIBitmap(int id, const char* name, int frameCount, bool framesAreHorizontal)
 {
   if (frameCount < 1) frameCount = 1;

@@ -163,16 +163,29 @@ std::string resolveFace(const char* face, bool bold, bool italic, bool& isBold, 
 int roundDiv(int64_t num, int64_t den) { return (int) ((num + (num >= 0 ? den / 2 : -den / 2)) / den); }
 }  // namespace
 
+namespace
+{
+std::mutex gLibraryMutex;
+FT_Library gLibrary = nullptr;
+}  // namespace
+
 FT_Library DC_FreeType()
 {
-  static FT_Library library = [] {
-    FT_Library lib = nullptr;
-    FT_Init_FreeType(&lib);
-    return lib;
-  }();
-  return library;
+  std::lock_guard<std::mutex> lock(gLibraryMutex);
+  if (!gLibrary) FT_Init_FreeType(&gLibrary);
+  return gLibrary;
 }
 
+bool DC_ReleaseFreeType()
+{
+  std::lock_guard<std::mutex> lock(gMutex);
+  if (gLiveFonts.load() != 0) return false;
+  std::lock_guard<std::mutex> libraryLock(gLibraryMutex);
+  if (gLibrary) FT_Done_FreeType(gLibrary);
+  gLibrary = nullptr;
+  gFolderScanned = false;
+  return true;
+}
 void DC_SetFontFolder(const char* folder)
 {
   std::lock_guard<std::mutex> lock(gMutex);

@@ -100,3 +100,7 @@ long DC_GlyphRasterCount();
 long DC_DrawTextCount();
 // Fonts created and not yet deleted.
 long DC_LiveFontCount();
+// Frees the FreeType library once no font is alive (the module's exit calls
+// it, so that unloading and loading again leaks nothing); false while fonts
+// remain. The library is made again on the next use.
+bool DC_ReleaseFreeType();

@@ -2,6 +2,7 @@
 // Plushgrit's one class, and the functions that create instances.
 #include "../IPlug/Log.h"
 #include "../wdl/WDL_Mutex.h"
+#include "../IGraphics/IGraphics.h"
 #include "BundleRegistry.h"
 #include "Plushgrit.h"
 #include "lice.h"
@@ -32,7 +33,14 @@ bool InitModule()
   RegisterBundle(Plushgrit::kBundleID, DC_ModuleResourcesFolder().c_str());
   return true;
 }
-bool DeinitModule() { return true; }
+// Unloading leaves nothing behind: the editor's caches, then the font
+// library they used.
+bool DeinitModule()
+{
+  IGraphics::ReleaseCaches();
+  DC_ReleaseFreeType();
+  return true;
+}
 
 IPlugVST3* MakePlug()
 {
