@@ -303,7 +303,11 @@ void X11View_vPlushgrit_vst3::Handle(XEvent& ev)
       else Key(ev.xkey);
       break;
     case FocusOut:
-      if (mEntry && ev.xfocus.mode == NotifyNormal) CloseTextEntry(true);  // focus loss applies
+      // Focus loss applies an open entry; focus moving among our own windows
+      // or following the pointer is no loss.
+      if (mEntry && ev.xfocus.mode == NotifyNormal && ev.xfocus.detail != NotifyInferior &&
+          ev.xfocus.detail != NotifyPointer)
+        CloseTextEntry(true);
       break;
     default: break;
   }

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "IGraphicsHeadless.h"
 #include "IGraphicsLinux.h"
 #include "IPlugVST3View.h"
+#include "IPopupMenu.h"
 #include "Plushgrit.h"
 #include "lice.h"
 #include "public.sdk/source/common/memorystream.h"
@@ -48,7 +50,7 @@ struct XHost
     if (!dpy) return;
     XSetWindowAttributes attrs = {};
     attrs.override_redirect = True;
-    parent = XCreateWindow(dpy, DefaultRootWindow(dpy), 0, 0, 640, 480, 0, CopyFromParent, InputOutput, CopyFromParent,
+    parent = XCreateWindow(dpy, DefaultRootWindow(dpy), 0, 0, 800, 640, 0, CopyFromParent, InputOutput, CopyFromParent,
                            CWOverrideRedirect, &attrs);
     XMapRaised(dpy, parent);
     XSync(dpy, False);
@@ -111,8 +113,11 @@ std::vector<uint32_t> Headless(const vst3host::Bytes& state)
   UseHeadlessPlatform(false);
   IGraphicsHeadless::SetDefaultResourceFolder(nullptr);
   plug->initialize(nullptr);
-  MemoryStream stream(const_cast<char*>(state.data()), (TSize) state.size());
-  plug->setEditorState(&stream);
+  if (!state.empty())
+  {
+    MemoryStream stream(const_cast<char*>(state.data()), (TSize) state.size());
+    plug->setEditorState(&stream);
+  }
   auto* g = static_cast<IGraphicsHeadless*>(plug->GetGUI());
   IRECT all(0, 0, Plushgrit::kWidth, Plushgrit::kHeight);
   g->ApplyParameterValues();
@@ -338,4 +343,135 @@ TEST_F(EditorWindow, AHundredOpeningsUnderAutomation)
   stop.store(true);
   audio.join();
   EXPECT_EQ(host.EditorWindow(), 0u);
+}
+
+namespace
+{
+// The in-process editor of a fresh instance, opened in the host's window.
+struct InProcess
+{
+  explicit InProcess(IPlugFrame* frame, Window parent, float scale = 1.0f)
+  {
+    plug = new Plushgrit(IPlugInstanceInfo());
+    plug->initialize(nullptr);
+    graphics = dynamic_cast<IGraphicsLinux*>(plug->GetGUI());
+    view = plug->createView("editor");
+    IPlugViewContentScaleSupport* scaling = nullptr;
+    view->queryInterface(IPlugViewContentScaleSupport::iid, (void**) &scaling);
+    if (scaling) scaling->setContentScaleFactor(scale), scaling->release();
+    if (frame) view->setFrame(frame);
+    opened = view->attached((void*) parent, kPlatformTypeX11EmbedWindowID) == kResultOk;
+  }
+  ~InProcess()
+  {
+    view->removed();
+    view->release();
+    plug->terminate();
+    plug->release();
+  }
+  Plushgrit* plug;
+  IGraphicsLinux* graphics;
+  IPlugView* view;
+  bool opened = false;
+};
+}  // namespace
+
+TEST_F(EditorWindow, PopupMenusChooseInSubmenusAndDismissOutside)
+{
+  InProcess editor(&frame, host.parent);
+  ASSERT_TRUE(editor.opened);
+  loop.Pump(60);
+  IPopupMenu sub;
+  sub.AddItem("deep one");
+  sub.AddItem("deep two");
+  IPopupMenu menu;
+  menu.SetPrefix(1);
+  menu.AddItem("first", -1, IPopupMenuItem::kChecked);
+  menu.AddItem("greyed", -1, IPopupMenuItem::kDisabled);
+  menu.AddSeparator();
+  menu.AddItem("more", &sub);
+  IRECT area(100, 100, 140, 116);  // the menu opens below it, at (100, 116)
+
+  // Another connection plays the user while the menu runs its modal loop:
+  // hover "more" (item 4 at 4 + 20 + 20 + 9 = 53 pixels down), then click
+  // the submenu's second item beside it.
+  auto user = [](std::vector<std::pair<int, int>> path, bool clickOutside) {
+    return std::thread([path, clickOutside] {
+      Display* d = XOpenDisplay(nullptr);
+      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+      for (auto [x, y] : path)
+      {
+        XTestFakeMotionEvent(d, -1, x, y, 0);
+        XFlush(d);
+        std::this_thread::sleep_for(std::chrono::milliseconds(120));
+      }
+      if (clickOutside) XTestFakeMotionEvent(d, -1, 700, 600, 0);
+      XTestFakeButtonEvent(d, 1, True, 0);
+      XTestFakeButtonEvent(d, 1, False, 0);
+      XFlush(d);
+      XCloseDisplay(d);
+    });
+  };
+  std::thread player = user({{110, 116 + 53 + 10}, {110 + 100, 116 + 53 + 10}, {110 + 100, 116 + 53 + 4 + 20 + 10}}, false);
+  IPopupMenu* chosen = editor.graphics->CreateIPopupMenu(&menu, &area);
+  player.join();
+  ASSERT_EQ(chosen, &sub);
+  EXPECT_EQ(sub.GetChosenItemIdx(), 1);
+
+  player = user({{110, 126}}, true);  // a click outside dismisses
+  EXPECT_EQ(editor.graphics->CreateIPopupMenu(&menu, &area), nullptr);
+  player.join();
+}
+
+TEST_F(EditorWindow, TwiceTheContentScaleDoublesEveryPixelAndScalesThePointerBack)
+{
+  InProcess editor(&frame, host.parent, 2.0f);
+  ASSERT_TRUE(editor.opened);
+  ViewRect size;
+  editor.view->getSize(&size);
+  EXPECT_EQ(size.getWidth(), 766);
+  EXPECT_EQ(size.getHeight(), 600);
+  loop.Pump(100);
+  const std::vector<uint32_t> shown = Grab(host.dpy, host.EditorWindow(), 766, 600);
+  const std::vector<uint32_t> headless = Headless(vst3host::Bytes());
+  ASSERT_EQ(shown.size(), 766u * 600u);
+  long differing = 0;
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 766; ++x) differing += shown[(size_t) y * 766 + x] != headless[(size_t) (y / 2) * 383 + x / 2];
+  EXPECT_EQ(differing, 0);
+  // A wheel notch at screen (110, 454) is editor (55, 227): the In knob.
+  host.Move(110, 454);
+  loop.Pump(30);
+  host.Button(4, true);
+  host.Button(4, false);
+  loop.Pump(60);
+  EXPECT_DOUBLE_EQ(editor.plug->GetParam(0)->GetNormalized(), 0.51);
+}
+
+TEST_F(EditorWindow, LinksOpenThroughXdgOpenAndHostsWithoutARunLoopGetAThread)
+{
+  // A stand-in xdg-open on the PATH records what it is asked to open.
+  const std::string dir = testing::TempDir() + "fake-xdg";
+  const std::string record = dir + "/opened.txt";
+  ASSERT_EQ(system(("mkdir -p " + dir + " && rm -f " + record + " && printf '#!/bin/sh\\necho \"$1\" > " + record +
+                    "\\n' > " + dir + "/xdg-open && chmod +x " + dir + "/xdg-open").c_str()),
+            0);
+  const std::string oldPath = getenv("PATH");
+  setenv("PATH", (dir + ":" + oldPath).c_str(), 1);
+  {
+    InProcess editor(nullptr, host.parent);  // no frame, no host context: no run loop at all
+    ASSERT_TRUE(editor.opened);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    host.Move(300, 100);
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    host.Button(1, true);
+    host.Button(1, false);
+    for (int i = 0; i < 40 && system(("test -s " + record).c_str()) != 0; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  setenv("PATH", oldPath.c_str(), 1);
+  std::ifstream in(record);
+  std::string url;
+  std::getline(in, url);
+  EXPECT_EQ(url, "https://www.quorvane.com");
 }
