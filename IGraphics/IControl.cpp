@@ -155,17 +155,13 @@ IPanelControl::IPanelControl(IPlugBase* plug, IRECT r, const IColor* color)
 
 bool IPanelControl::Draw(IGraphics* graphics) { return graphics->FillIRect(&mColor, &mRect, &mBlend); }
 
-namespace
-{
-// The frame for a value: (N - 1) v rounded half up, as frames 1..N.
-int FrameFor(double value, int n)
+int FrameForValue(double value, int n)
 {
   const double k = std::trunc((double) (n - 1) * value + 0.5);
   if (!(k >= 0.0)) return 1;  // also NaN
   if (k >= (double) n) return n;
   return (int) k + 1;
 }
-}  // namespace
 
 IBitmapControl::IBitmapControl(IPlugBase* plug, int x, int y, int paramIdx, IBitmap* bitmap, EBlendMethod method)
     : IControl(plug, IRECT(x, y, *bitmap), paramIdx, method), mBitmap(*bitmap)
@@ -174,7 +170,7 @@ IBitmapControl::IBitmapControl(IPlugBase* plug, int x, int y, int paramIdx, IBit
 
 bool IBitmapControl::Draw(IGraphics* graphics)
 {
-  const int frame = mBitmap.frameCount < 2 ? 1 : FrameFor(mValue, mBitmap.frameCount);
+  const int frame = mBitmap.frameCount < 2 ? 1 : FrameForValue(mValue, mBitmap.frameCount);
   return graphics->DrawBitmap(&mBitmap, &mRect, frame, &mBlend);
 }
 
@@ -210,7 +206,7 @@ IKnobMultiControl::IKnobMultiControl(IPlugBase* plug, int x, int y, int paramIdx
 
 bool IKnobMultiControl::Draw(IGraphics* graphics)
 {
-  const int frame = FrameFor(mValue, mBitmap.frameCount);
+  const int frame = FrameForValue(mValue, mBitmap.frameCount);
   return graphics->DrawBitmap(&mBitmap, &mRect, frame, &mBlend);
 }
 

@@ -15,6 +15,10 @@ class IGraphics;
 class IPlugBase;
 class ITextControl;
 
+// The frame of an N-frame image that shows a value: (N - 1) v rounded half
+// up, as frames 1..N, the first and last for values outside 0..1 (and NaN).
+int FrameForValue(double value, int frames);
+
 class IControl
 {
 public:
