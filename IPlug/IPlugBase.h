@@ -205,6 +205,16 @@ public:
   bool DumpPresetSrcCode(const char* filename, const char* paramEnumNames[]);
   bool DumpPresetBlob(const char* filename);
 
+  // ---- Program (fxp) and bank (fxb) files ---------------------------------
+  // A plug-in that stores chunks writes its state or preset list as one
+  // chunk; any other writes a normalized float per parameter. Loads that
+  // return false have changed nothing, except a parameter bank, whose
+  // programs before a broken record stay loaded.
+  bool SaveProgramAsFXP(const WDL_String& file);
+  bool SaveBankAsFXB(const WDL_String& file);
+  bool LoadProgramFromFXP(const WDL_String& file);
+  bool LoadBankFromFXB(const WDL_String& file);
+
   static void InitChunkWithIPlugVer(ByteChunk* pChunk);
   static int GetIPlugVerFromChunk(ByteChunk* pChunk, int* pPos);
 

@@ -8,9 +8,10 @@
 class TestPlug : public IPlugBase
 {
 public:
-  TestPlug(int nParams, const char* channelIO = "2-2", int nPresets = 0, int latency = 0, EAPI api = kAPIVST3)
-      : IPlugBase(nParams, channelIO, nPresets, "TestPlug", "Test Product", "Test Maker", 0x10203, MakeFourCC("Tst1"),
-                  MakeFourCC("Mkr1"), latency, false, false, false, api)
+  TestPlug(int nParams, const char* channelIO = "2-2", int nPresets = 0, int latency = 0, EAPI api = kAPIVST3,
+           bool storesChunks = false, int uniqueID = MakeFourCC("Tst1"))
+      : IPlugBase(nParams, channelIO, nPresets, "TestPlug", "Test Product", "Test Maker", 0x10203, uniqueID,
+                  MakeFourCC("Mkr1"), latency, false, storesChunks, false, api)
   {
   }
 
@@ -22,7 +23,7 @@ public:
   void BeginInformHostOfParamChange(int idx) override { begins.push_back(idx); }
   void InformHostOfParamChange(int idx, double v) override { informs.push_back({idx, v}); }
   void EndInformHostOfParamChange(int idx) override { ends.push_back(idx); }
-  void InformHostOfProgramChange() override {}
+  void InformHostOfProgramChange() override { ++programChanges; }
   int GetSamplePos() override { return 0; }
   double GetTempo() override { return tempo; }
   void GetTimeSig(int* n, int* d) override { *n = 4; *d = 4; }
@@ -52,5 +53,5 @@ public:
   std::vector<Inform> informs;
   std::vector<IMidiMsg> sentMidi;
   double tempo = 120.0;
-  int presetsChanged = 0;
+  int presetsChanged = 0, programChanges = 0;
 };

@@ -1,0 +1,110 @@
+#include "FxFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace
+{
+uint32_t swapBytes(uint32_t v)
+{
+  return (v >> 24) | ((v >> 8) & 0xff00u) | ((v << 8) & 0xff0000u) | (v << 24);
+}
+
+bool writeAll(int fd, const uint8_t* bytes, size_t size)
+{
+  while (size > 0)
+  {
+    ssize_t n = write(fd, bytes, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes += n;
+    size -= (size_t) n;
+  }
+  return true;
+}
+}  // namespace
+
+void PutBigEndian(ByteChunk* chunk, int value)
+{
+  uint32_t v = swapBytes((uint32_t) value);
+  chunk->Put(&v);
+}
+
+void PutBigEndian(ByteChunk* chunk, float value)
+{
+  uint32_t v;
+  memcpy(&v, &value, sizeof(v));
+  v = swapBytes(v);
+  chunk->Put(&v);
+}
+
+int GetBigEndian(const ByteChunk& chunk, int* value, int pos)
+{
+  uint32_t v = 0;
+  pos = chunk.Get(&v, pos);
+  if (pos >= 0) *value = (int) swapBytes(v);
+  return pos;
+}
+
+int GetBigEndian(const ByteChunk& chunk, float* value, int pos)
+{
+  uint32_t v = 0;
+  pos = chunk.Get(&v, pos);
+  if (pos < 0) return pos;
+  v = swapBytes(v);
+  memcpy(value, &v, sizeof(v));
+  return pos;
+}
+
+bool ReadWholeFile(const char* path, ByteChunk* chunk)
+{
+  if (!path || !*path) return false;
+  int fd = open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  bool ok = fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode) && !(S_ISREG(st.st_mode) && st.st_size > kMaxProgramFileSize);
+  chunk->Clear();
+  // Pipes and other files of unknown size are read up to the same limit.
+  uint8_t block[65536];
+  while (ok)
+  {
+    ssize_t n = read(fd, block, sizeof(block));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    int before = chunk->Size();
+    ok = (long long) before + n <= kMaxProgramFileSize && chunk->PutBytes(block, (int) n) == before + (int) n;
+  }
+  close(fd);
+  if (!ok) chunk->Clear();
+  return ok;
+}
+
+bool WriteWholeFile(const char* path, const ByteChunk& chunk)
+{
+  if (!path || !*path) return false;
+  static std::atomic<unsigned> counter{0};
+  std::string temp;
+  int fd = -1;
+  // O_EXCL never reuses a file someone else made; the mode goes through the
+  // umask as fopen's would.
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt)
+  {
+    temp = std::string(path) + ".saving-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+    fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) return false;
+  }
+  if (fd < 0) return false;
+  bool ok = writeAll(fd, chunk.GetBytes(), (size_t) chunk.Size()) && fsync(fd) == 0;
+  ok = close(fd) == 0 && ok;
+  ok = ok && rename(temp.c_str(), path) == 0;
+  if (!ok) unlink(temp.c_str());
+  return ok;
+}
