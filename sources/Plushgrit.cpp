@@ -9,6 +9,7 @@
 #include "../IPlug/Log.h"
 #include "IGraphicsHeadless.h"
 #include "../Includes/MyDSP/DSPProcessor.h"
+#include "DriveChain.h"
 
 namespace
 {
@@ -18,7 +19,6 @@ const int kVendorVersion = 0x10000;
 const int kUniqueID = Plushgrit::kUniqueID;
 const int kMfrID = Plushgrit::kMfrID;
 const int kLatency = 0;
-const double kClipperBias = 0.2;
 const char* const kMakerURL = "https://www.quorvane.com";
 
 // Editor images: resource id, file, frames.
@@ -58,6 +58,8 @@ Plushgrit::Plushgrit(IPlugInstanceInfo instanceInfo)
                 kUniqueID, kMfrID, kLatency, false, false, false, 0)
 {
   Trace(TRACE_HERE, "%s", "");
+  // Asks the processor now, so that the first block does not.
+  DriveSimdAvailable();
   mBiasOffset = DSPProcessor::FastTanh(kClipperBias);
 
   // The editor: background and link area, handed to the base before any
@@ -116,7 +118,7 @@ void Plushgrit::OnParamChange(int paramIdx)
     {
       double d = param->Value();
       mDriveGain = 15.0 * d + 1.0;
-      mDriveMakeup = std::exp2(d) / mDriveGain;
+      mDriveMakeup = DriveExp2(d) / mDriveGain;
       break;
     }
     default: break;
@@ -169,21 +171,18 @@ bool Plushgrit::FormatReadout(int paramIdx, char* text, int size) const
 // w = makeup * (FastTanh(g * driveGain + 0.2) - bias), y = MixAB(g, w, mix),
 // out = y * outGain. The gains are the same 2^(dB / 6.014) factors that
 // DecibelGain computes, taken once per block since the members cannot change
-// while the block holds the mutex; every product is formed exactly as the
-// per-sample functions form it, so the output is bit-identical to them.
+// while the block holds the mutex; the vector forms form every product as
+// the per-sample functions do, so the output is bit-identical to them.
 void Plushgrit::ProcessChannel(double* in, double* out, int nFrames) const
 {
-  const double inGain = std::exp2(mInGainDb / 6.014);
-  const double outGain = std::exp2(mOutGainDb / 6.014);
-  const double driveGain = mDriveGain, makeup = mDriveMakeup, bias = mBiasOffset, mix = mMix;
-
-  for (int s = 0; s < nFrames; ++s)
-  {
-    const double g = in[s] * inGain;
-    in[s] = g;
-    const double w = makeup * (DSPProcessor::FastTanh(g * driveGain + kClipperBias) - bias);
-    out[s] = DSPProcessor::MixAB(g, w, mix) * outGain;
-  }
+  DriveChainSettings s;
+  s.inGain = DriveExp2(mInGainDb / 6.014);
+  s.outGain = DriveExp2(mOutGainDb / 6.014);
+  s.driveGain = mDriveGain;
+  s.makeup = mDriveMakeup;
+  s.bias = mBiasOffset;
+  s.mix = mMix;
+  DriveChainProcess(s, in, out, nFrames);
 }
 
 void Plushgrit::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "MyDSP/DriveExp.h"
 #include "Plushgrit.h"
 
 namespace
@@ -152,8 +153,8 @@ TEST_F(Drive, DryMixIsTheInputScaledByBothGains)
   Set(Plushgrit::kOut, -4.0);
   Set(Plushgrit::kDrive, 0.9);
   double x = 0.3;
-  EXPECT_EQ(Run(x), x * std::exp2(10.0 / 6.014) * std::exp2(-4.0 / 6.014));
-  EXPECT_EQ(std::exp2(10.0 / 6.014), 3.1662755873858366);
+  EXPECT_EQ(Run(x), x * DriveExp2(10.0 / 6.014) * DriveExp2(-4.0 / 6.014));
+  EXPECT_EQ(DriveExp2(10.0 / 6.014), 3.1662755873858366);
 }
 
 TEST_F(Drive, InputBufferKeepsTheGainedInputAndEmptyBlocksTouchNothing)

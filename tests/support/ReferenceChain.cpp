@@ -1,25 +1,18 @@
 #include "ReferenceChain.h"
 
-#include <cmath>
+#include "MyDSP/DSPProcessor.h"
 
-static double decibelGain(double x, double dB) { return x * std::exp2(dB / 6.014); }
-
-static double fastTanh(double x)
-{
-  double t = std::exp(x + x);
-  return (t - 1.0) / (t + 1.0);
-}
-
+// Every exponential per sample, through the per-sample signal functions.
 double ReferenceChainSample(double x, const ReferenceChainSettings& s, double* gainedInput)
 {
   const double driveGain = 15.0 * s.drive + 1.0;
-  const double makeup = std::exp2(s.drive) / driveGain;
-  const double bias = fastTanh(0.2);
-  const double g = decibelGain(x, s.inDb);
+  const double makeup = DriveExp2(s.drive) / driveGain;
+  const double bias = DSPProcessor::FastTanh(0.2);
+  const double g = DSPProcessor::DecibelGain(x, s.inDb);
   if (gainedInput) *gainedInput = g;
-  const double w = makeup * (fastTanh(g * driveGain + 0.2) - bias);
-  const double y = (1.0 - s.mix) * g + w * s.mix;
-  return decibelGain(y, s.outDb);
+  const double w = makeup * (DSPProcessor::FastTanh(g * driveGain + 0.2) - bias);
+  const double y = DSPProcessor::MixAB(g, w, s.mix);
+  return DSPProcessor::DecibelGain(y, s.outDb);
 }
 
 void ReferenceChainBlock(const double* in, double* out, int n, const ReferenceChainSettings& s)

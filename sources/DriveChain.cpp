@@ -1,0 +1,84 @@
+// The scalar and SSE2 forms of the chain and the choice among the forms.
+#include "DriveChain.h"
+
+#include <emmintrin.h>
+
+#include "DriveChainBlock.h"
+
+// Built with AVX2 in a unit of their own.
+void DriveChainProcessAVX2(const DriveChainSettings& s, double* in, double* out, int n);
+void DriveExpBlockAVX2(const double* x, double* y, int n);
+
+namespace
+{
+struct V2
+{
+  static const int kWidth = 2;
+  __m128d v;
+  V2(__m128d value) : v(value) {}
+  V2(double d) : v(_mm_set1_pd(d)) {}
+  static V2 Load(const double* p) { return _mm_loadu_pd(p); }
+  void Store(double* p) const { _mm_storeu_pd(p, v); }
+  // a < b ? a : b, lane by lane: b where a is NaN.
+  static V2 Min(V2 a, V2 b) { return _mm_min_pd(a.v, b.v); }
+  static bool AllWithin(V2 x, double limit)
+  {
+    const __m128d magnitude = _mm_andnot_pd(_mm_set1_pd(-0.0), x.v);
+    return _mm_movemask_pd(_mm_cmple_pd(magnitude, _mm_set1_pd(limit))) == 3;
+  }
+};
+inline V2 operator+(V2 a, V2 b) { return _mm_add_pd(a.v, b.v); }
+inline V2 operator-(V2 a, V2 b) { return _mm_sub_pd(a.v, b.v); }
+inline V2 operator*(V2 a, V2 b) { return _mm_mul_pd(a.v, b.v); }
+inline V2 operator/(V2 a, V2 b) { return _mm_div_pd(a.v, b.v); }
+// Found by argument-dependent lookup from ExpNormalRange.
+inline V2 PowerOfTwoFromShifted(V2 shifted)
+{
+  const __m128i bits = _mm_add_epi64(_mm_castpd_si128(shifted.v), _mm_set1_epi64x(1023));
+  return _mm_castsi128_pd(_mm_slli_epi64(bits, 52));
+}
+
+void chainScalar(const DriveChainSettings& s, double* in, double* out, int n)
+{
+  for (int i = 0; i < n; ++i) out[i] = ChainSample(s, in + i);
+}
+}  // namespace
+
+DriveSimd DriveSimdAvailable()
+{
+  // x86-64 always has SSE2.
+  static const DriveSimd widest = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") ? DriveSimd::kAVX2 : DriveSimd::kSSE2;
+  }();
+  return widest;
+}
+
+void DriveChainProcess(const DriveChainSettings& s, double* in, double* out, int n)
+{
+  DriveChainProcess(s, in, out, n, DriveSimdAvailable());
+}
+
+void DriveChainProcess(const DriveChainSettings& s, double* in, double* out, int n, DriveSimd simd)
+{
+  if (simd == DriveSimd::kAVX2 && DriveSimdAvailable() != DriveSimd::kAVX2) simd = DriveSimd::kSSE2;
+  switch (simd)
+  {
+    case DriveSimd::kAVX2: DriveChainProcessAVX2(s, in, out, n); break;
+    case DriveSimd::kSSE2: ChainBlock<V2>(s, in, out, n); break;
+    case DriveSimd::kScalar: chainScalar(s, in, out, n); break;
+  }
+}
+
+void DriveExpBlock(const double* x, double* y, int n, DriveSimd simd)
+{
+  if (simd == DriveSimd::kAVX2 && DriveSimdAvailable() != DriveSimd::kAVX2) simd = DriveSimd::kSSE2;
+  switch (simd)
+  {
+    case DriveSimd::kAVX2: DriveExpBlockAVX2(x, y, n); break;
+    case DriveSimd::kSSE2: ExpBlock<V2>(x, y, n); break;
+    case DriveSimd::kScalar:
+      for (int i = 0; i < n; ++i) y[i] = DriveExp(x[i]);
+      break;
+  }
+}
