@@ -69,12 +69,21 @@ static inline V ExpNormalRange(V x)
   return y * PowerOfTwoFromShifted(shifted);
 }
 
+// 2^n for n in -1022..1023, from its bits.
+static inline double PowerOfTwo(int n)
+{
+  const uint64_t bits = uint64_t(n + 1023) << 52;
+  double p;
+  memcpy(&p, &bits, sizeof p);
+  return p;
+}
+
 // y * 2^k for any k that a finite or just-infinite e^x needs: two exact
 // steps, then one rounding into the subnormal or infinite range.
 static inline double ScaleWide(double y, int k)
 {
-  if (k > 1000) return y * std::ldexp(1.0, k - 64) * 0x1p64;
-  return y * std::ldexp(1.0, k + 1000) * 0x1p-1000;
+  if (k > 1000) return y * PowerOfTwo(k - 64) * 0x1p64;
+  return y * PowerOfTwo(k + 1000) * 0x1p-1000;
 }
 }  // namespace drive_exp
 
