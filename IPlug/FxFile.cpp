@@ -71,6 +71,7 @@ bool ReadWholeFile(const char* path, ByteChunk* chunk)
   struct stat st;
   bool ok = fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode) && !(S_ISREG(st.st_mode) && st.st_size > kMaxProgramFileSize);
   chunk->Clear();
+  if (ok && S_ISREG(st.st_mode)) chunk->Reserve((int) st.st_size);
   // Pipes and other files of unknown size are read up to the same limit.
   uint8_t block[65536];
   while (ok)

@@ -88,6 +88,33 @@ int skipVersionHeader(ByteChunk* chunk)
   return pos;
 }
 
+// One big-endian float per parameter from pos, set as normalized values;
+// the caller has checked that they are all in the file.
+void setNormalizedValues(IPlugBase* plug, const ByteChunk& in, int pos)
+{
+  for (int i = 0; i < plug->NParams(); ++i)
+  {
+    float v = 0.f;
+    pos = GetBigEndian(in, &v, pos);
+    plug->GetParam(i)->SetNormalized(v);
+  }
+}
+
+bool holdsValuesFor(const IPlugBase* plug, const ByteChunk& in, int pos)
+{
+  return pos >= 0 && (in.Size() - pos) / 4 >= plug->NParams();
+}
+
+// Makes the plug-in, its editor and its working members follow the loaded
+// values: restoring a preset does all of that, and without one to restore
+// it is done here.
+void settleOnPreset(IPlugBase* plug, int idx)
+{
+  if (plug->RestorePreset(idx)) return;
+  plug->OnParamReset();
+  plug->RedrawParamControls();
+}
+
 // The size field of a chunk file counts the chunk and the header before it.
 int chunkFileSize(const ByteChunk& body, int headerSize) { return body.Size() + 8 + headerSize + 4; }
 }  // namespace
@@ -188,14 +215,8 @@ bool IPlugBase::LoadProgramFromFXP(const WDL_String& file)
   else if (h.code == kFxCk)
   {
     // All values or none: a file that ends before its last float is refused.
-    if ((in.Size() - pos) / 4 < NParams()) return false;
-    for (int i = 0; i < NParams(); ++i)
-    {
-      float v = 0.f;
-      pos = GetBigEndian(in, &v, pos);
-      GetParam(i)->SetNormalized(v);
-    }
-    OnParamReset();
+    if (!holdsValuesFor(this, in, pos)) return false;
+    setNormalizedValues(this, in, pos);
   }
   else
   {
@@ -203,8 +224,7 @@ bool IPlugBase::LoadProgramFromFXP(const WDL_String& file)
   }
 
   ModifyCurrentPreset(h.name);
-  // Without presets there is nothing to restore, and the editor is told here.
-  if (!RestorePreset(mCurrentPresetIdx)) RedrawParamControls();
+  settleOnPreset(this, mCurrentPresetIdx);
   InformHostOfProgramChange();
   return true;
 }
@@ -243,19 +263,19 @@ bool IPlugBase::LoadBankFromFXB(const WDL_String& file)
     ProgramHeader h;
     pos = getProgramHeader(in, pos, &h);
     if (pos < 0 || h.magic != kCcnK || h.code != kFxCk || h.version != kProgramFormatVersion ||
-        h.nParams != NParams() || (in.Size() - pos) / 4 < NParams())
-      return false;
-    RestorePreset(p);
-    for (int i = 0; i < NParams(); ++i)
+        h.nParams != NParams() || !holdsValuesFor(this, in, pos))
     {
-      float v = 0.f;
-      pos = GetBigEndian(in, &v, pos);
-      GetParam(i)->SetNormalized(v);
+      // The programs before stay loaded; the values in force are those of
+      // the last one, with its working members and editor brought along.
+      if (p > 0) settleOnPreset(this, mCurrentPresetIdx);
+      return false;
     }
-    OnParamReset();
+    RestorePreset(p);
+    setNormalizedValues(this, in, pos);
+    pos += 4 * NParams();
     ModifyCurrentPreset(h.name);
   }
-  if (!RestorePreset(currentIdx)) RedrawParamControls();
+  settleOnPreset(this, currentIdx);
   InformHostOfProgramChange();
   return true;
 }

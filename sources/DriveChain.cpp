@@ -38,6 +38,12 @@ inline V2 PowerOfTwoFromShifted(V2 shifted)
   return _mm_castsi128_pd(_mm_slli_epi64(bits, 52));
 }
 
+// A form wider than the processor has falls back to the widest it has.
+DriveSimd runnable(DriveSimd simd)
+{
+  return simd == DriveSimd::kAVX2 && DriveSimdAvailable() != DriveSimd::kAVX2 ? DriveSimd::kSSE2 : simd;
+}
+
 void chainScalar(const DriveChainSettings& s, double* in, double* out, int n)
 {
   for (int i = 0; i < n; ++i) out[i] = ChainSample(s, in + i);
@@ -61,8 +67,7 @@ void DriveChainProcess(const DriveChainSettings& s, double* in, double* out, int
 
 void DriveChainProcess(const DriveChainSettings& s, double* in, double* out, int n, DriveSimd simd)
 {
-  if (simd == DriveSimd::kAVX2 && DriveSimdAvailable() != DriveSimd::kAVX2) simd = DriveSimd::kSSE2;
-  switch (simd)
+  switch (runnable(simd))
   {
     case DriveSimd::kAVX2: DriveChainProcessAVX2(s, in, out, n); break;
     case DriveSimd::kSSE2: ChainBlock<V2>(s, in, out, n); break;
@@ -72,8 +77,7 @@ void DriveChainProcess(const DriveChainSettings& s, double* in, double* out, int
 
 void DriveExpBlock(const double* x, double* y, int n, DriveSimd simd)
 {
-  if (simd == DriveSimd::kAVX2 && DriveSimdAvailable() != DriveSimd::kAVX2) simd = DriveSimd::kSSE2;
-  switch (simd)
+  switch (runnable(simd))
   {
     case DriveSimd::kAVX2: DriveExpBlockAVX2(x, y, n); break;
     case DriveSimd::kSSE2: ExpBlock<V2>(x, y, n); break;

@@ -52,6 +52,14 @@ struct ParamPlug : TestPlug
   }
 };
 
+// Keeps what each OnParamChange saw, as a plug-in's working members would.
+struct WorkingPlug : ParamPlug
+{
+  using ParamPlug::ParamPlug;
+  void OnParamChange(int idx) override { seen[idx] = GetParam(idx)->Value(); }
+  std::vector<double> seen = std::vector<double>(4, -99.0);
+};
+
 struct ChunkPlug : ParamPlug
 {
   explicit ChunkPlug(int nPresets = 1) : ParamPlug(nPresets, true) {}
@@ -352,12 +360,17 @@ TEST_F(ProgramFiles, BrokenThirdRecordKeepsTheFirstTwo)
   const size_t third = 156 + 2 * 72;
   bank[third + 12 + 3] = 2;  // the third record's version
 
-  ParamPlug plug(3);
+  WorkingPlug plug(3);
   plug.MakeDefaultPreset("d", 3);
   EXPECT_FALSE(plug.LoadBankFromFXB(Write("broken.fxb", bank)));
   EXPECT_STREQ(plug.GetPresetName(0), "a");
   EXPECT_STREQ(plug.GetPresetName(1), "b");
   EXPECT_STREQ(plug.GetPresetName(2), "d");
+  // The second program is in force, and the plug-in was told of its values.
+  EXPECT_EQ(plug.GetCurrentPresetIdx(), 1);
+  EXPECT_EQ(plug.Values(), (std::vector<double>{1, 2, 2, 5}));
+  EXPECT_EQ(plug.seen, plug.Values());
+  plug.RestorePreset(0);
   plug.RestorePreset(1);
   EXPECT_EQ(plug.Values(), (std::vector<double>{1, 2, 2, 5}));
 
