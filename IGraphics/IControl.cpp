@@ -19,9 +19,13 @@ void IControl::OnMouseDown(int, int, IMouseMod* mod)
 
 void IControl::OnMouseDblClick(int, int, IMouseMod*)
 {
-  if (mDefaultValue >= 0.0)
+  // A parameter's control goes back to the parameter's own default, not to
+  // whatever value it first showed (a loaded project's, say).
+  IParam* param = mPlug && mParamIdx >= 0 ? mPlug->GetParam(mParamIdx) : nullptr;
+  const double value = param ? param->GetNormalized(param->GetDefault()) : mDefaultValue;
+  if (value >= 0.0)
   {
-    mValue = mDefaultValue;
+    mValue = value;
     SetDirty(true);
   }
 }
@@ -70,6 +74,7 @@ void IControl::SetDirty(bool pushToPlug)
   if (!pushToPlug || !mPlug || mParamIdx < 0) return;
 
   mPlug->SetParameterFromGUI(mParamIdx, mValue);
+  if (IGraphics* graphics = mPlug->GetGUI()) graphics->DropPendingValue(mParamIdx);
   IParam* param = mPlug->GetParam(mParamIdx);
   if (!param) return;
   // Read-outs are written under the plug-in's mutex, as the parameter-change

@@ -109,6 +109,11 @@ void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized
   mAnyPending.store(true, std::memory_order_release);
 }
 
+void IGraphics::DropPendingValue(int param)
+{
+  if (param >= 0 && param < mNParams) mPending[param].store(false, std::memory_order_release);
+}
+
 int IGraphics::ParamOfCapture() const
 {
   IControl* captured = mControls.Get(mMouseCapture);
@@ -121,10 +126,15 @@ void IGraphics::ApplyParameterValues()
   const int editing = ParamOfCapture();
   for (int p = 0; p < mNParams; ++p)
   {
+    // The control the user holds is not pulled from under the pointer: a
+    // host value that came after the user's last move waits for the
+    // release (DropPendingValue clears what came before).
+    if (p == editing)
+    {
+      if (mPending[p].load(std::memory_order_acquire)) mAnyPending.store(true, std::memory_order_release);
+      continue;
+    }
     if (!mPending[p].exchange(false, std::memory_order_acq_rel)) continue;
-    // The control the user is dragging is not pulled back by echoes of its
-    // own earlier positions.
-    if (p == editing) continue;
     const double value = mPendingValue[p].load(std::memory_order_relaxed);
     for (int i = 0; i < mControls.GetSize(); ++i)
     {

@@ -150,6 +150,10 @@ public:
   // ---- Text ------------------------------------------------------------------------
   bool DrawIText(IText* text, const char* str, IRECT* r, bool measure = false);
   LICE_CachedFont* CacheFont(IText* text);
+  // Cached fonts are shared by every editor in the process, on whatever
+  // thread each runs: hold this while setting one's colour and drawing or
+  // measuring with it.
+  static WDL_Mutex& CachedFontUse();
 
   // ---- Dirty tracking and drawing --------------------------------------------
   bool IsDirty(IRECT* area);
@@ -170,6 +174,14 @@ public:
   int GetParamIdxForPTAutomation(int x, int y);
   int GetLastClickedParamForPTAutomation();
   int GetMouseCapture() const { return mMouseCapture; }
+  // Every change the editor makes reaches the host as one begin-edit, its
+  // values, one end-edit. Opens a gesture for param unless one is open for
+  // it already (then false); one open for another parameter is ended first.
+  bool BeginGesture(int param);
+  void EndGesture();
+  int GestureParam() const { return mGestureParam; }
+  // The user's own value for param supersedes any host value not yet shown.
+  void DropPendingValue(int param);
 
   // ---- Value prompts -------------------------------------------------------------
   void PromptUserInput(IControl* control, IParam* param, IRECT* area);
@@ -203,6 +215,7 @@ protected:
   int mMouseCapture = -1, mMouseOver = -1;
   int mMouseX = 0, mMouseY = 0;
   int mLastClickedParam = -1;
+  int mGestureParam = -1;  // begin-edit sent, end-edit owed
   bool mHandleMouseOver = false;
   bool mStrict = true;
   bool mEnableTooltips = false;

@@ -275,6 +275,12 @@ bool IGraphics::DrawRadialLine(const IColor* color, float cx, float cy, float an
 
 // ---- Text -------------------------------------------------------------------------------
 
+WDL_Mutex& IGraphics::CachedFontUse()
+{
+  static WDL_Mutex mutex;
+  return mutex;
+}
+
 LICE_CachedFont* IGraphics::CacheFont(IText* text)
 {
   if (LICE_CachedFont* cached = s_fontCache.Find(*text))
@@ -316,6 +322,7 @@ bool IGraphics::DrawIText(IText* text, const char* str, IRECT* r, bool measure)
   if (!str || !*str) return true;
   LICE_CachedFont* font = text->cachedFont ? text->cachedFont : CacheFont(text);
   if (!font) return false;
+  WDL_MutexLock lock(&CachedFontUse());
   font->SetTextColor(Pack(&text->color));
   unsigned flags = DT_NOCLIP;
   if (text->color.alpha != 255) flags |= LICE_DT_USEFGALPHA;

@@ -33,9 +33,27 @@ int IGraphics::GetMouseControlIdx(int x, int y, bool mouseOver)
   return -1;
 }
 
+bool IGraphics::BeginGesture(int param)
+{
+  if (param < 0 || !mPlug || param == mGestureParam) return false;
+  EndGesture();
+  mGestureParam = param;
+  mPlug->BeginInformHostOfParamChange(param);
+  return true;
+}
+
+void IGraphics::EndGesture()
+{
+  if (mGestureParam < 0) return;
+  const int param = mGestureParam;
+  mGestureParam = -1;
+  if (mPlug) mPlug->EndInformHostOfParamChange(param);
+}
+
 void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
 {
   ReleaseMouseCapture();
+  EndGesture();  // a release we never saw
   const int c = GetMouseControlIdx(x, y);
   if (c < 0) return;
   mMouseCapture = c;
@@ -49,7 +67,7 @@ void IGraphics::OnMouseDown(int x, int y, IMouseMod* mod)
     mPlug->PopupHostContextMenuForParam(p, x, y);
     return;
   }
-  if (p >= 0 && mPlug) mPlug->BeginInformHostOfParamChange(p);
+  BeginGesture(p);
   control->OnMouseDown(x, y, mod);
 }
 
@@ -57,13 +75,10 @@ void IGraphics::OnMouseUp(int x, int y, IMouseMod* mod)
 {
   const int c = GetMouseControlIdx(x, y);
   ReleaseMouseCapture();
-  IControl* control = mControls.Get(c);
-  if (!control) return;
-  control->OnMouseUp(x, y, mod);
-  // The control may have been replaced by the up-call (a resize rebuilds
-  // them): end the gesture on what is there now.
-  control = mControls.Get(c);
-  if (control && control->ParamIdx() >= 0 && mPlug) mPlug->EndInformHostOfParamChange(control->ParamIdx());
+  // The gesture ends on the parameter it began with, even when the up-call
+  // replaces the controls (a resize rebuilds them).
+  if (IControl* control = mControls.Get(c)) control->OnMouseUp(x, y, mod);
+  EndGesture();
 }
 
 void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
@@ -80,6 +95,7 @@ void IGraphics::OnMouseDrag(int x, int y, IMouseMod* mod)
 bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod)
 {
   ReleaseMouseCapture();
+  EndGesture();
   const int c = GetMouseControlIdx(x, y);
   IControl* control = mControls.Get(c);
   if (!control) return false;
@@ -88,16 +104,25 @@ bool IGraphics::OnMouseDblClick(int x, int y, IMouseMod* mod)
     mMouseCapture = c;
     mMouseX = x;
     mMouseY = y;
+    BeginGesture(control->ParamIdx());
     control->OnMouseDown(x, y, mod);
     return true;
   }
+  // A reset is a gesture of its own; the button's release finds it closed.
+  const bool opened = BeginGesture(control->ParamIdx());
   control->OnMouseDblClick(x, y, mod);
+  if (opened) EndGesture();
   return false;
 }
 
 void IGraphics::OnMouseWheel(int x, int y, IMouseMod* mod, int delta)
 {
-  if (IControl* control = mControls.Get(GetMouseControlIdx(x, y))) control->OnMouseWheel(x, y, mod, delta);
+  IControl* control = mControls.Get(GetMouseControlIdx(x, y));
+  if (!control) return;
+  // Each notch is one gesture, unless it turns the knob being dragged.
+  const bool opened = BeginGesture(control->ParamIdx());
+  control->OnMouseWheel(x, y, mod, delta);
+  if (opened) EndGesture();
 }
 
 bool IGraphics::OnMouseOver(int x, int y, IMouseMod* mod)
@@ -161,7 +186,11 @@ void IGraphics::PromptUserInput(IControl* control, IParam* param, IRECT* area)
       menu.AddItem(text, -1, !strcmp(text, current) ? IPopupMenuItem::kChecked : IPopupMenuItem::kNoFlags);
     }
     if (IPopupMenu* chosen = CreateIPopupMenu(&menu, area))
+    {
+      const bool opened = BeginGesture(control->ParamIdx());
       control->SetValueFromUserInput(param->GetNormalized((double) chosen->GetChosenItemIdx()));
+      if (opened) EndGesture();
+    }
     return;
   }
   param->GetDisplayForHost(param->Value(), false, current, false, (int) sizeof(current));
@@ -182,5 +211,7 @@ void IGraphics::SetFromStringAfterPrompt(IControl* control, IParam* param, const
     v = strtod(text ? text : "", nullptr);
     if (param->DisplayIsNegated()) v = -v;
   }
+  const bool opened = BeginGesture(control->ParamIdx());
   control->SetValueFromUserInput(param->GetNormalized(v));
+  if (opened) EndGesture();
 }

@@ -171,10 +171,14 @@ void IPlugBase::SetParameterFromGUI(int idx, double normalizedValue)
   Trace(TRACE_HERE, "%d:%f", idx, normalizedValue);
   IParam* param = GetParam(idx);
   if (!param) return;
-  WDL_MutexLock lock(&mMutex);
-  param->SetNormalized(normalizedValue);
+  {
+    WDL_MutexLock lock(&mMutex);
+    param->SetNormalized(normalizedValue);
+    OnParamChange(idx);
+  }
+  // The host hears of it after the lock is released: a host that takes its
+  // time in there must not hold up the audio thread.
   InformHostOfParamChange(idx, normalizedValue);
-  OnParamChange(idx);
 }
 
 void IPlugBase::AttachGraphics(IGraphics* graphics)

@@ -72,6 +72,8 @@ public:
   void addDependentView(IPlugVST3View* view);
   void removeDependentView(IPlugVST3View* view);
   int NViews() const { return mViews.GetSize(); }
+  // The view the editor is shown in, or null.
+  IPlugVST3View* AttachedView() const;
   Steinberg::FUnknown* GetHostContext() const { return hostContext; }
 
   // ---- Edit controller ---------------------------------------------------------

@@ -239,12 +239,19 @@ IPlugView* PLUGIN_API IPlugVST3::createView(FIDString name)
 
 void IPlugVST3::addDependentView(IPlugVST3View* view) { mViews.Add(view); }
 
+IPlugVST3View* IPlugVST3::AttachedView() const
+{
+  for (int i = 0; i < mViews.GetSize(); ++i)
+    if (mViews.Get(i)->isAttached()) return mViews.Get(i);
+  return nullptr;
+}
+
 // A view's first entry leaves the list; terminate may have emptied it already.
 void IPlugVST3::removeDependentView(IPlugVST3View* view) { mViews.Delete(mViews.Find(view)); }
 
 void IPlugVST3::ResizeGraphics(int w, int h)
 {
-  if (GetGUI() && mViews.GetSize()) mViews.Get(0)->resize(w, h);
+  if (IPlugVST3View* view = GetGUI() ? AttachedView() : nullptr) view->resize(w, h);
 }
 
 void IPlugVST3::PopupHostContextMenuForParam(int idx, int x, int y)
@@ -254,7 +261,8 @@ void IPlugVST3::PopupHostContextMenuForParam(int idx, int x, int y)
   IComponentHandler3* handler3 = nullptr;
   if (handler->queryInterface(IComponentHandler3::iid, (void**) &handler3) != kResultOk || !handler3) return;
   ParamID id = (ParamID) idx;
-  if (IContextMenu* menu = handler3->createContextMenu(mViews.Get(0), &id))
+  IPlugVST3View* view = AttachedView();
+  if (IContextMenu* menu = view ? handler3->createContextMenu(view, &id) : nullptr)
   {
     menu->popup((UCoord) x, (UCoord) y);
     menu->release();

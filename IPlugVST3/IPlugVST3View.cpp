@@ -37,8 +37,11 @@ tresult PLUGIN_API IPlugVST3View::isPlatformTypeSupported(FIDString type)
 
 tresult PLUGIN_API IPlugVST3View::attached(void* parent, FIDString type)
 {
-  // Any other platform type opens nothing and runs no hook.
-  if (isPlatformTypeSupported(type) != kResultTrue || !parent) return kResultFalse;
+  // Any other platform type opens nothing and runs no hook. A view shows
+  // in one parent at a time, and an instance's one editor in one view: a
+  // second attach would take the window away from the first.
+  if (isPlatformTypeSupported(type) != kResultTrue || !parent || isAttached()) return kResultFalse;
+  if (mPlug->AttachedView()) return kResultFalse;
   IGraphics* graphics = mPlug->GetGUI();
   if (auto* linux = dynamic_cast<IGraphicsLinux*>(graphics))
   {
@@ -91,8 +94,16 @@ tresult PLUGIN_API IPlugVST3View::onSize(ViewRect* newSize)
 
 tresult PLUGIN_API IPlugVST3View::setContentScaleFactor(ScaleFactor factor)
 {
-  mScale = factor >= 1.5f ? 2 : 1;
+  const int scale = factor >= 1.5f ? 2 : 1;
+  if (scale == mScale) return kResultOk;
+  mScale = scale;
   if (auto* linux = dynamic_cast<IGraphicsLinux*>(mPlug ? mPlug->GetGUI() : nullptr)) linux->SetContentScale(mScale);
+  // An open editor has a new size: the host's frame must follow.
+  if (isAttached() && plugFrame && mPlug->GetGUI())
+  {
+    ViewRect r(0, 0, mPlug->GetGUI()->Width() * mScale, mPlug->GetGUI()->Height() * mScale);
+    plugFrame->resizeView(this, &r);
+  }
   return kResultOk;
 }
 

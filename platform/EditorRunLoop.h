@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 class EditorRunLoop
@@ -40,5 +41,7 @@ public:
 
 private:
   std::thread mThread;
-  std::atomic<bool> mStop{false};
+  // Shared with the thread: one that stopped itself from inside a callback
+  // outlives this object by the rest of that callback.
+  std::shared_ptr<std::atomic<bool>> mStop;
 };

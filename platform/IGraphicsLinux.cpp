@@ -31,30 +31,20 @@ static int BitCount(unsigned long mask)
   return n;
 }
 
-namespace
-{
-bool gShmFailed = false;
-int CatchShmError(Display*, XErrorEvent*)
-{
-  gShmFailed = true;
-  return 0;
-}
-}  // namespace
-
 // ---- The view ----------------------------------------------------------------------
 
 X11View_vPlushgrit_vst3::X11View_vPlushgrit_vst3(IGraphicsLinux* graphics, Window parent, int scale)
     : mGraphics(graphics), mScale(scale)
 {
-  mDisplay = XOpenDisplay(nullptr);
+  mDisplay = X11OpenOwnDisplay();
   if (!mDisplay) return;
+  X11ErrorTrap trap(mDisplay);
   const int w = graphics->Width() * scale, h = graphics->Height() * scale;
   XWindowAttributes parentAttrs;
-  if (!parent || !XGetWindowAttributes(mDisplay, parent, &parentAttrs))
-  {
-    parent = DefaultRootWindow(mDisplay);
-    XGetWindowAttributes(mDisplay, parent, &parentAttrs);
-  }
+  // A parent that does not exist (or is gone by now) is refused; only no
+  // parent at all means a window of its own on the root.
+  if (!parent) parent = DefaultRootWindow(mDisplay);
+  if (!XGetWindowAttributes(mDisplay, parent, &parentAttrs) || trap.Failed()) return;
   mVisual = parentAttrs.visual;
   mDepth = parentAttrs.depth;
   XSetWindowAttributes attrs = {};
@@ -63,6 +53,12 @@ X11View_vPlushgrit_vst3::X11View_vPlushgrit_vst3(IGraphicsLinux* graphics, Windo
   attrs.background_pixmap = 0;  // no background: the editor paints every pixel
   mWindow = XCreateWindow(mDisplay, parent, 0, 0, (unsigned) w, (unsigned) h, 0, CopyFromParent, InputOutput,
                           CopyFromParent, CWEventMask | CWBackPixmap, &attrs);
+  if (trap.Failed())
+  {
+    // The parent went away between the two calls: nothing of ours is left.
+    mWindow = 0;
+    return;
+  }
   // XEmbed: version 0, mapped.
   const Atom xembed = XInternAtom(mDisplay, "_XEMBED_INFO", False);
   const long info[2] = {0, 1};
@@ -70,18 +66,37 @@ X11View_vPlushgrit_vst3::X11View_vPlushgrit_vst3(IGraphicsLinux* graphics, Windo
   mGC = XCreateGC(mDisplay, mWindow, 0, nullptr);
   CreateImage(w, h);
   XMapWindow(mDisplay, mWindow);
-  XFlush(mDisplay);
+  NoteErrors(trap);
 }
 
 X11View_vPlushgrit_vst3::~X11View_vPlushgrit_vst3()
 {
   if (!mDisplay) return;
-  CloseTextEntry(false);
-  HideTooltip();
-  DestroyImage();
-  if (mGC) XFreeGC(mDisplay, mGC);
-  if (mWindow) XDestroyWindow(mDisplay, mWindow);
-  XCloseDisplay(mDisplay);
+  if (!X11DisplayLost(mDisplay))
+  {
+    X11ErrorTrap trap(mDisplay);
+    CloseTextEntry(false);
+    HideTooltip();
+    DestroyImage();
+    if (mGC) XFreeGC(mDisplay, mGC);
+    // A window destroyed with the host's is not ours to destroy again.
+    if (mWindow && !mGone) XDestroyWindow(mDisplay, mWindow);
+  }
+  X11CloseOwnDisplay(mDisplay);
+}
+
+void X11View_vPlushgrit_vst3::NoteErrors(X11ErrorTrap& trap)
+{
+  if (trap.Failed() && mWindow && trap.FailedResource() == mWindow) mGone = true;
+  trap.Reset();
+}
+
+bool X11View_vPlushgrit_vst3::StopIfLost()
+{
+  if (!X11DisplayLost(mDisplay)) return false;
+  if (!mStopped && mLoop) mLoop->Detach(this);  // its descriptor would be readable for ever
+  mStopped = true;
+  return true;
 }
 
 int X11View_vPlushgrit_vst3::Fd() const { return mDisplay ? ConnectionNumber(mDisplay) : -1; }
@@ -89,6 +104,7 @@ int X11View_vPlushgrit_vst3::Fd() const { return mDisplay ? ConnectionNumber(mDi
 void X11View_vPlushgrit_vst3::CreateImage(int w, int h)
 {
   mShm = {};
+  mImage = nullptr;
   if (XShmQueryExtension(mDisplay))
   {
     mImage = XShmCreateImage(mDisplay, mVisual, (unsigned) mDepth, ZPixmap, nullptr, &mShm, (unsigned) w, (unsigned) h);
@@ -101,12 +117,9 @@ void X11View_vPlushgrit_vst3::CreateImage(int w, int h)
       if (attached)
       {
         // A remote display refuses shared memory: fall back quietly.
-        gShmFailed = false;
-        XErrorHandler previous = XSetErrorHandler(CatchShmError);
+        X11ErrorTrap trap(mDisplay);
         XShmAttach(mDisplay, &mShm);
-        XSync(mDisplay, False);
-        XSetErrorHandler(previous);
-        attached = !gShmFailed;
+        attached = !trap.Failed();
       }
       if (mShm.shmid >= 0) shmctl(mShm.shmid, IPC_RMID, nullptr);  // freed once both sides detach
       if (attached)
@@ -176,7 +189,8 @@ void ConvertToImage(LICE_IBitmap* bm, IRECT r, XImage* img, int scale)
 void X11View_vPlushgrit_vst3::Blit(IRECT r)
 {
   LICE_SysBitmap* bm = mGraphics->GetDrawBitmap();
-  if (!bm || !mImage || !mWindow) return;
+  if (!bm || !mImage || !Shown()) return;
+  X11ErrorTrap trap(mDisplay);
   r = r.Intersect(IRECT(0, 0, mGraphics->Width(), mGraphics->Height()));
   if (r.IsEmpty() || r.W() <= 0 || r.H() <= 0) return;
   const int s = mScale;
@@ -184,20 +198,33 @@ void X11View_vPlushgrit_vst3::Blit(IRECT r)
   const int px = r.left * s, py = r.top * s, pw = r.W() * s, ph = r.H() * s;
   if (mUseShm)
   {
+    // The trap's closing sync also means the server has read the memory
+    // before it is written again.
     XShmPutImage(mDisplay, mWindow, mGC, mImage, px, py, px, py, (unsigned) pw, (unsigned) ph, False);
-    XSync(mDisplay, False);  // the server has read the memory before it is written again
   }
   else
   {
     XPutImage(mDisplay, mWindow, mGC, mImage, px, py, px, py, (unsigned) pw, (unsigned) ph);
-    XFlush(mDisplay);
   }
-  ++mCopies;
+  NoteErrors(trap);
+  if (!mGone) ++mCopies;
+}
+
+void X11View_vPlushgrit_vst3::Resize(int scale)
+{
+  mScale = scale;
+  if (!Shown()) return;
+  X11ErrorTrap trap(mDisplay);
+  const int w = mGraphics->Width() * scale, h = mGraphics->Height() * scale;
+  DestroyImage();
+  XResizeWindow(mDisplay, mWindow, (unsigned) w, (unsigned) h);
+  CreateImage(w, h);
+  NoteErrors(trap);
 }
 
 void X11View_vPlushgrit_vst3::Pump()
 {
-  while (mDisplay && XPending(mDisplay))
+  while (!X11DisplayLost(mDisplay) && XPending(mDisplay))
   {
     XEvent ev;
     XNextEvent(mDisplay, &ev);
@@ -207,14 +234,32 @@ void X11View_vPlushgrit_vst3::Pump()
 
 void X11View_vPlushgrit_vst3::OnTimer()
 {
-  Pump();
-  IRECT area;
-  if (mGraphics->IsDirty(&area)) mGraphics->Draw(&area);
-  UpdateTooltipTimer();
-  Pump();
+  if (StopIfLost()) return;
+  {
+    X11ErrorTrap trap(mDisplay);
+    Pump();
+    if (Shown())
+    {
+      IRECT area;
+      if (mGraphics->IsDirty(&area)) mGraphics->Draw(&area);
+      UpdateTooltipTimer();
+      Pump();
+    }
+    NoteErrors(trap);
+  }
+  StopIfLost();
 }
 
-void X11View_vPlushgrit_vst3::OnInput() { Pump(); }
+void X11View_vPlushgrit_vst3::OnInput()
+{
+  if (StopIfLost()) return;
+  {
+    X11ErrorTrap trap(mDisplay);
+    Pump();
+    NoteErrors(trap);
+  }
+  StopIfLost();
+}
 
 IMouseMod X11View_vPlushgrit_vst3::Mods(unsigned state, int button) const
 {
@@ -230,8 +275,18 @@ IMouseMod X11View_vPlushgrit_vst3::Mods(unsigned state, int button) const
 void X11View_vPlushgrit_vst3::Handle(XEvent& ev)
 {
   if (ev.xany.window != mWindow && !(mEntry && ev.xany.window == mEntry->window)) return;
+  if (mGone) return;
   switch (ev.type)
   {
+    case DestroyNotify:
+      // The host destroyed its window, and ours with it.
+      if (ev.xdestroywindow.window == mWindow)
+      {
+        mGone = true;
+        if (mEntry) mEntry->window = 0;
+        mEntry.reset();
+      }
+      break;
     case Expose:
     {
       const int s = mScale;
@@ -356,13 +411,17 @@ void IGraphicsLinux::SetContentScale(int scale)
   scale = scale >= 2 ? 2 : 1;
   if (scale == mScale) return;
   mScale = scale;
-  if (mView)
-  {
-    // Reopen at the new size in the same parent.
-    const unsigned long parent = mView->Parent();
-    CloseWindow();
-    OpenWindow((void*) parent);
-  }
+  if (mView) ResizeView();
+}
+
+// The window keeps its identity through a new size or scale: the host's
+// frame holds it, and an event pump may be running on it right now.
+void IGraphicsLinux::ResizeView()
+{
+  mView->Resize(mScale);
+  SetAllControlsDirty();
+  IRECT all(0, 0, mWidth, mHeight);
+  Draw(&all);
 }
 
 unsigned long IGraphicsLinux::GetXWindow() const { return mView ? mView->XWindow() : 0; }
@@ -421,11 +480,8 @@ void IGraphicsLinux::ForceEndUserEdit()
 void IGraphicsLinux::Resize(int w, int h)
 {
   if (w == mWidth && h == mHeight) return;
-  const unsigned long parent = mView ? mView->Parent() : 0;
-  const bool open = mView != nullptr;
-  CloseWindow();
   IGraphics::Resize(w, h);
-  if (open) OpenWindow((void*) parent);
+  if (mView) ResizeView();
 }
 
 IPopupMenu* IGraphicsLinux::CreateIPopupMenu(IPopupMenu* menu, IRECT* area)

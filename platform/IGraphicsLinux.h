@@ -65,6 +65,7 @@ public:
 
 private:
   friend class X11View_vPlushgrit_vst3;
+  void ResizeView();
   std::unique_ptr<X11View_vPlushgrit_vst3> mView;
   EditorRunLoop* mRunLoop = nullptr;
   std::unique_ptr<ThreadRunLoop> mOwnLoop;

@@ -7,16 +7,16 @@
 bool ThreadRunLoop::Attach(Client* client, int fd, int intervalMs)
 {
   Detach(nullptr);
-  mStop = false;
-  mThread = std::thread([this, client, fd, intervalMs] {
+  mStop = std::make_shared<std::atomic<bool>>(false);
+  mThread = std::thread([stop = mStop, client, fd, intervalMs] {
     using clock = std::chrono::steady_clock;
     auto next = clock::now() + std::chrono::milliseconds(intervalMs);
-    while (!mStop.load())
+    while (!stop->load())
     {
       const int wait = (int) std::chrono::duration_cast<std::chrono::milliseconds>(next - clock::now()).count();
       pollfd p = {fd, POLLIN, 0};
-      if (poll(&p, 1, wait > 0 ? wait : 0) > 0 && !mStop.load()) client->OnInput();
-      if (clock::now() >= next && !mStop.load())
+      if (poll(&p, 1, wait > 0 ? wait : 0) > 0 && !stop->load()) client->OnInput();
+      if (clock::now() >= next && !stop->load())
       {
         client->OnTimer();
         next += std::chrono::milliseconds(intervalMs);
@@ -28,7 +28,7 @@ bool ThreadRunLoop::Attach(Client* client, int fd, int intervalMs)
 
 void ThreadRunLoop::Detach(Client*)
 {
-  mStop = true;
+  if (mStop) mStop->store(true);
   // From inside a callback the thread cannot join itself: it leaves the
   // loop when the callback returns.
   if (mThread.joinable())

@@ -7,11 +7,13 @@
 #include <X11/keysym.h>
 #include <X11/extensions/XShm.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 
 #include "EditorRunLoop.h"
 #include "IGraphicsLinux.h"
+#include "X11ErrorTrap.h"
 #include "lice_text.h"
 
 // Converts rectangle r of bm into img at (x * scale, y * scale), each pixel
@@ -32,7 +34,10 @@ public:
   X11View_vPlushgrit_vst3(IGraphicsLinux* graphics, Window parent, int scale);
   ~X11View_vPlushgrit_vst3() override;
 
-  bool IsValid() const { return mDisplay && mWindow; }
+  bool IsValid() const { return mDisplay && mWindow && !mGone; }
+  // The window can still be drawn to: neither it (with the host's window)
+  // nor the X server is gone.
+  bool Shown() const { return mDisplay && mWindow && !mGone && !X11DisplayLost(mDisplay); }
   int Fd() const;
   unsigned long XWindow() const { return mWindow; }
   unsigned long Parent() const { return mParent; }
@@ -45,6 +50,8 @@ public:
   void OnTimer() override;
   void OnInput() override;
   void Blit(IRECT r);
+  // Resizes the window in place to the editor's size times scale.
+  void Resize(int scale);
 
   void OpenTextEntry(IControl* control, IText* style, IRECT area, const char* initial, IParam* param);
   // Ends an open entry, applying its text or not.
@@ -67,6 +74,11 @@ private:
     Window window;
   };
 
+  // After trapped calls: an error about our window means someone else
+  // destroyed it (with the host's window).
+  void NoteErrors(X11ErrorTrap& trap);
+  // A lost server: stop the loop's callbacks for good.
+  bool StopIfLost();
   void CreateImage(int w, int h);
   void DestroyImage();
   void Pump();
@@ -85,6 +97,9 @@ private:
   int mScale;
   Display* mDisplay = nullptr;
   Window mWindow = 0;
+  bool mGone = false;  // destroyed by the server with its parent: never touched again
+  bool mStopped = false;
+  Window mFocusBeforeEntry = 0;
   unsigned long mParent = 0;
   Visual* mVisual = nullptr;
   int mDepth = 24;
@@ -93,7 +108,7 @@ private:
   XShmSegmentInfo mShm = {};
   bool mUseShm = false;
   EditorRunLoop* mLoop = nullptr;
-  long mCopies = 0;
+  std::atomic<long> mCopies{0};  // read by any thread
   int mPrevX = 0, mPrevY = 0;
   int mLastButton = 0, mLastPressX = 0, mLastPressY = 0;
   Time mLastPressTime = 0;

@@ -2,6 +2,7 @@
 // text entry field over a control, popup menus as override-redirect
 // windows (modal until a choice or a dismissal), and tool tips; plus the
 // cursor and the CLIPBOARD selection.
+#include <poll.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -58,7 +59,8 @@ void X11View_vPlushgrit_vst3::PutBitmap(Window w, LICE_IBitmap* bm)
 void X11View_vPlushgrit_vst3::OpenTextEntry(IControl* control, IText* style, IRECT area, const char* initial,
                                              IParam* param)
 {
-  if (!control || mEntry || area.W() <= 0 || area.H() <= 0) return;
+  if (!control || mEntry || area.W() <= 0 || area.H() <= 0 || !Shown()) return;
+  X11ErrorTrap trap(mDisplay);
   auto entry = std::make_unique<TextEntry>();
   entry->control = control;
   entry->param = param;
@@ -79,7 +81,10 @@ void X11View_vPlushgrit_vst3::OpenTextEntry(IControl* control, IText* style, IRE
                                       (unsigned) (area.H() * s), 0, 0, 0);
   XSelectInput(mDisplay, entry->window, ExposureMask);
   XMapRaised(mDisplay, entry->window);
-  // The keyboard comes to the editor while the field is open.
+  // The keyboard comes to the editor while the field is open, and goes
+  // back to where it was (the host's shortcuts) when it closes.
+  int revert = 0;
+  XGetInputFocus(mDisplay, &mFocusBeforeEntry, &revert);
   XSetInputFocus(mDisplay, mWindow, RevertToParent, CurrentTime);
   mEntry = std::move(entry);
   DrawEntry();
@@ -95,6 +100,7 @@ void X11View_vPlushgrit_vst3::DrawEntry()
   int textRight = 2;
   if (font)
   {
+    WDL_MutexLock lock(&IGraphics::CachedFontUse());
     font->SetTextColor(Pack(mEntry->style.textEntryFGColor));
     unsigned flags = DT_VCENTER | DT_SINGLELINE;
     if (mEntry->style.align == IText::kAlignCenter) flags |= DT_CENTER;
@@ -161,8 +167,20 @@ void X11View_vPlushgrit_vst3::CloseTextEntry(bool apply)
 {
   if (!mEntry) return;
   std::unique_ptr<TextEntry> entry = std::move(mEntry);  // closed before anything it calls runs
-  XDestroyWindow(mDisplay, entry->window);
-  XFlush(mDisplay);
+  if (Shown())
+  {
+    X11ErrorTrap trap(mDisplay);
+    XDestroyWindow(mDisplay, entry->window);
+    // Focus goes back only if it is still ours: the user may have clicked
+    // into the host meanwhile. A window gone since is no error of ours.
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(mDisplay, &focus, &revert);
+    if ((focus == mWindow || focus == entry->window) && mFocusBeforeEntry > PointerRoot)
+      XSetInputFocus(mDisplay, mFocusBeforeEntry, RevertToParent, CurrentTime);
+    NoteErrors(trap);
+  }
+  mFocusBeforeEntry = 0;
   if (apply)
   {
     if (entry->param) mGraphics->SetFromStringAfterPrompt(entry->control, entry->param, entry->text.c_str());
@@ -201,11 +219,14 @@ IPopupMenu* X11View_vPlushgrit_vst3::RunMenu(IPopupMenu* menu, IRECT area)
 {
   IText style(12, kMenuText, "Tahoma");
   LICE_CachedFont* font = mGraphics->CacheFont(&style);
-  if (!font || !menu->GetNItems()) return nullptr;
+  if (!font || !menu->GetNItems() || !Shown()) return nullptr;
+  // Trapped in steps: the waits between events hand the error handlers back.
+  std::unique_ptr<X11ErrorTrap> trap(new X11ErrorTrap(mDisplay));
   const int s = mScale;
   std::vector<std::unique_ptr<MenuWindow>> open;
 
   auto draw = [&](MenuWindow& m) {
+    WDL_MutexLock lock(&IGraphics::CachedFontUse());
     LICE_SysBitmap bm(m.w / s, m.h / s);
     LICE_Clear(&bm, Pack(kMenuBack));
     for (int i = 0; i < m.menu->GetNItems(); ++i)
@@ -242,6 +263,7 @@ IPopupMenu* X11View_vPlushgrit_vst3::RunMenu(IPopupMenu* menu, IRECT area)
     auto m = std::make_unique<MenuWindow>();
     m->menu = which;
     int width = 80, top = kMenuPad;
+    WDL_MutexLock lock(&IGraphics::CachedFontUse());
     for (int i = 0; i < which->GetNItems(); ++i)
     {
       WDL_String title;
@@ -289,16 +311,13 @@ IPopupMenu* X11View_vPlushgrit_vst3::RunMenu(IPopupMenu* menu, IRECT area)
   IPopupMenu* chosen = nullptr;
   bool pressedInside = false, done = false;
   const long long opened = NowMs();
-  while (!done)
-  {
-    XEvent ev;
-    XNextEvent(mDisplay, &ev);
+  auto handle = [&](XEvent& ev) {
     if (ev.type == Expose)
     {
       for (auto& m : open)
         if (m->window == ev.xany.window) draw(*m);
       if (ev.xany.window == mWindow) Handle(ev);
-      continue;
+      return;
     }
     if (ev.type == KeyPress)
     {
@@ -306,9 +325,9 @@ IPopupMenu* X11View_vPlushgrit_vst3::RunMenu(IPopupMenu* menu, IRECT area)
       KeySym sym = 0;
       XLookupString(&ev.xkey, buf, sizeof(buf), &sym, nullptr);
       if (sym == XK_Escape) done = true;
-      continue;
+      return;
     }
-    if (ev.type != MotionNotify && ev.type != ButtonPress && ev.type != ButtonRelease) continue;
+    if (ev.type != MotionNotify && ev.type != ButtonPress && ev.type != ButtonRelease) return;
     const int px = ev.type == MotionNotify ? ev.xmotion.x_root : ev.xbutton.x_root;
     const int py = ev.type == MotionNotify ? ev.xmotion.y_root : ev.xbutton.y_root;
     int level = -1;
@@ -317,7 +336,7 @@ IPopupMenu* X11View_vPlushgrit_vst3::RunMenu(IPopupMenu* menu, IRECT area)
     if (level < 0)
     {
       if (ev.type == ButtonPress) done = true;  // a press outside dismisses
-      continue;
+      return;
     }
     MenuWindow& m = *open[(size_t) level];
     const int item = m.ItemAt(py, s);
@@ -343,22 +362,48 @@ IPopupMenu* X11View_vPlushgrit_vst3::RunMenu(IPopupMenu* menu, IRECT area)
       {
         closeFrom((size_t) level + 1);
       }
-      continue;
+      return;
     }
     // A release chooses: after a press inside, or once the opening click
     // has had time to end.
-    if (!pressedInside && NowMs() - opened < 300) continue;
+    if (!pressedInside && NowMs() - opened < 300) return;
     if (it && it->GetEnabled() && !it->GetIsSeparator() && !it->GetSubmenu())
     {
       m.menu->SetChosenItemIdx(item);
       chosen = m.menu;
       done = true;
     }
+  };
+  while (!done)
+  {
+    if (!XPending(mDisplay))
+    {
+      trap.reset();
+      X11TrapPause pause;
+      pollfd p = {ConnectionNumber(mDisplay), POLLIN, 0};
+      poll(&p, 1, 100);
+    }
+    if (!trap) trap.reset(new X11ErrorTrap(mDisplay));
+    if (X11DisplayLost(mDisplay)) return nullptr;
+    while (!done && XPending(mDisplay))
+    {
+      XEvent ev;
+      XNextEvent(mDisplay, &ev);
+      if (ev.type == DestroyNotify && ev.xany.window == mWindow)
+      {
+        Handle(ev);
+        done = true;  // the host's window went away under the menu
+      }
+      else
+      {
+        handle(ev);
+      }
+    }
   }
   XUngrabKeyboard(mDisplay, CurrentTime);
   XUngrabPointer(mDisplay, CurrentTime);
   closeFrom(0);
-  XFlush(mDisplay);
+  NoteErrors(*trap);
   return chosen;
 }
 
@@ -381,6 +426,7 @@ void X11View_vPlushgrit_vst3::UpdateTooltipTimer()
   IText style(11, kMenuText, "Tahoma");
   LICE_CachedFont* font = mGraphics->CacheFont(&style);
   if (!font) return;
+  WDL_MutexLock lock(&IGraphics::CachedFontUse());
   RECT m = {0, 0, 0, 0};
   font->DrawText(nullptr, c->GetTooltip(), -1, &m, DT_CALCRECT | DT_SINGLELINE);
   LICE_SysBitmap bm(m.right + 10, m.bottom + 6);
@@ -405,8 +451,11 @@ void X11View_vPlushgrit_vst3::UpdateTooltipTimer()
 void X11View_vPlushgrit_vst3::HideTooltip()
 {
   if (!mTooltip) return;
-  XDestroyWindow(mDisplay, mTooltip);
-  XFlush(mDisplay);
+  if (!X11DisplayLost(mDisplay))
+  {
+    X11ErrorTrap trap(mDisplay);
+    XDestroyWindow(mDisplay, mTooltip);
+  }
   mTooltip = 0;
 }
 
@@ -414,6 +463,8 @@ void X11View_vPlushgrit_vst3::HideTooltip()
 
 bool X11View_vPlushgrit_vst3::HideCursor(int* x, int* y)
 {
+  if (!Shown()) return false;
+  X11ErrorTrap trap(mDisplay);
   Window root, child;
   int rx, ry, wx, wy;
   unsigned mask;
@@ -427,6 +478,9 @@ bool X11View_vPlushgrit_vst3::HideCursor(int* x, int* y)
 
 bool X11View_vPlushgrit_vst3::ShowCursor(int x, int y)
 {
+  // A lost window has no cursor to show again.
+  if (!Shown()) return true;
+  X11ErrorTrap trap(mDisplay);
   XWarpPointer(mDisplay, 0, DefaultRootWindow(mDisplay), 0, 0, 0, 0, x, y);
   XFixesShowCursor(mDisplay, mWindow);
   XFlush(mDisplay);
@@ -435,6 +489,8 @@ bool X11View_vPlushgrit_vst3::ShowCursor(int x, int y)
 
 bool X11View_vPlushgrit_vst3::ReadClipboard(std::string* text)
 {
+  if (!Shown()) return false;
+  X11ErrorTrap trap(mDisplay);
   const Atom clipboard = XInternAtom(mDisplay, "CLIPBOARD", False);
   const Atom utf8 = XInternAtom(mDisplay, "UTF8_STRING", False);
   const Atom target = XInternAtom(mDisplay, "PLUSHGRIT_CLIPBOARD", False);

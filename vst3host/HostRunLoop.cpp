@@ -89,6 +89,7 @@ void HostRunLoop::Pump(int ms)
 tresult PLUGIN_API HostPlugFrame::resizeView(IPlugView* view, ViewRect* newSize)
 {
   ++mResizes;
+  if (newSize) mLastSize = *newSize;
   return view && newSize ? view->onSize(newSize) : kInvalidArgument;
 }
 

@@ -52,9 +52,11 @@ public:
   Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
   VST3HOST_FIXED_REFCOUNT
   int Resizes() const { return mResizes; }
+  const Steinberg::ViewRect& LastSize() const { return mLastSize; }
 
 private:
   HostRunLoop* mLoop;
   int mResizes = 0;
+  Steinberg::ViewRect mLastSize;
 };
 }  // namespace vst3host

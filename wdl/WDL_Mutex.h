@@ -14,6 +14,7 @@ public:
 
   void Enter() { mMutex.lock(); }
   void Leave() { mMutex.unlock(); }
+  bool TryEnter() { return mMutex.try_lock(); }
 
 private:
   std::recursive_mutex mMutex;

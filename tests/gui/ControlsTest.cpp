@@ -131,11 +131,14 @@ TEST_F(Gui, KnobGesturesGearingWheelAndDoubleClick)
   graphics->OnMouseWheel(20, 20, &fine, -3);
   EXPECT_DOUBLE_EQ(knob->GetValue(), 1.0 - 6.0 / 256.0 + 0.01 - 0.003);
 
+  // A double click goes to the parameter's default (0 dB of -10..10), not
+  // to the first value the plug-in pushed (a loaded project's).
   plug.informs.clear();
   EXPECT_FALSE(graphics->OnMouseDblClick(20, 20, &plain));
-  EXPECT_EQ(knob->GetValue(), 0.3);  // the first value the plug-in pushed
+  EXPECT_EQ(knob->GetValue(), 0.5);
   ASSERT_EQ(plug.informs.size(), 1u);
-  EXPECT_EQ(plug.informs[0].value, 0.3);
+  EXPECT_EQ(plug.informs[0].value, 0.5);
+  EXPECT_EQ(plug.GetParam(0)->Value(), 0.0);
 }
 
 TEST_F(Gui, PressesAreCapturedAndBracketedWithBeginAndEndEdit)

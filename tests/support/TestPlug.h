@@ -1,6 +1,8 @@
 // A framework plug-in for tests: records the hooks and host calls it sees.
 #pragma once
 
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "IPlugBase.h"
@@ -20,9 +22,22 @@ public:
     WDL_MutexLock lock(&mMutex);
     paramChanges.push_back(paramIdx);
   }
-  void BeginInformHostOfParamChange(int idx) override { begins.push_back(idx); }
-  void InformHostOfParamChange(int idx, double v) override { informs.push_back({idx, v}); }
-  void EndInformHostOfParamChange(int idx) override { ends.push_back(idx); }
+  void BeginInformHostOfParamChange(int idx) override
+  {
+    begins.push_back(idx);
+    edits += "b" + std::to_string(idx) + " ";
+  }
+  void InformHostOfParamChange(int idx, double v) override
+  {
+    informs.push_back({idx, v});
+    edits += "p" + std::to_string(idx) + " ";
+    if (onInform) onInform();
+  }
+  void EndInformHostOfParamChange(int idx) override
+  {
+    ends.push_back(idx);
+    edits += "e" + std::to_string(idx) + " ";
+  }
   void InformHostOfProgramChange() override { ++programChanges; }
   int GetSamplePos() override { return 0; }
   double GetTempo() override { return tempo; }
@@ -50,6 +65,8 @@ public:
     double value;
   };
   std::vector<int> paramChanges, begins, ends, contextMenus;
+  std::string edits;  // "b3 p3 p3 e3 ...": the host's edit calls in order
+  std::function<void()> onInform;
   std::vector<Inform> informs;
   std::vector<IMidiMsg> sentMidi;
   double tempo = 120.0;

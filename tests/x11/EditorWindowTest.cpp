@@ -16,6 +16,7 @@
 
 #include "HostRunLoop.h"
 #include "HostedPlugin.h"
+#include "XHost.h"
 #include "IControl.h"
 #include "IGraphicsHeadless.h"
 #include "IGraphicsLinux.h"
@@ -35,73 +36,6 @@ using namespace Steinberg;
 namespace
 {
 const std::string kResources = std::string(PLUSHGRIT_BUNDLE) + "/Contents/Resources";
-
-// The host's side of X: a connection and a parent window at the root's
-// origin, so editor pixels are screen pixels for XTest.
-struct XHost
-{
-  Display* dpy = nullptr;
-  Window parent = 0;
-  int errors = 0;
-
-  XHost()
-  {
-    dpy = XOpenDisplay(nullptr);
-    if (!dpy) return;
-    XSetWindowAttributes attrs = {};
-    attrs.override_redirect = True;
-    parent = XCreateWindow(dpy, DefaultRootWindow(dpy), 0, 0, 800, 640, 0, CopyFromParent, InputOutput, CopyFromParent,
-                           CWOverrideRedirect, &attrs);
-    XMapRaised(dpy, parent);
-    XSync(dpy, False);
-  }
-  ~XHost()
-  {
-    if (!dpy) return;
-    XDestroyWindow(dpy, parent);
-    XCloseDisplay(dpy);
-  }
-  Window EditorWindow()
-  {
-    Window root, up, *children = nullptr;
-    unsigned n = 0;
-    XQueryTree(dpy, parent, &root, &up, &children, &n);
-    const Window w = n ? children[n - 1] : 0;
-    if (children) XFree(children);
-    return w;
-  }
-  // Real input through the server, as a user's.
-  void Move(int x, int y) { XTestFakeMotionEvent(dpy, -1, x, y, 0), XFlush(dpy); }
-  void Button(unsigned b, bool down) { XTestFakeButtonEvent(dpy, b, down, 0), XFlush(dpy); }
-  void Key(KeySym sym)
-  {
-    const KeyCode code = XKeysymToKeycode(dpy, sym);
-    XTestFakeKeyEvent(dpy, code, True, 0);
-    XTestFakeKeyEvent(dpy, code, False, 0);
-    XFlush(dpy);
-  }
-};
-
-// The editor's pixels on screen, as 0xRRGGBB.
-std::vector<uint32_t> Grab(Display* dpy, Window w, int width, int height)
-{
-  std::vector<uint32_t> px;
-  XImage* img = XGetImage(dpy, w, 0, 0, (unsigned) width, (unsigned) height, AllPlanes, ZPixmap);
-  if (!img) return px;
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x)
-    {
-      const unsigned long p = XGetPixel(img, x, y);
-      auto channel = [&](unsigned long mask) {
-        int shift = 0;
-        while (mask && !(mask & 1)) mask >>= 1, ++shift;
-        return (uint32_t) ((p >> shift) & 0xFF);
-      };
-      px.push_back(channel(img->red_mask) << 16 | channel(img->green_mask) << 8 | channel(img->blue_mask));
-    }
-  XDestroyImage(img);
-  return px;
-}
 
 // The headless editor with the same state: its pixels as 0xRRGGBB.
 std::vector<uint32_t> Headless(const vst3host::Bytes& state)
