@@ -19,5 +19,7 @@ int GetBigEndian(const ByteChunk& chunk, float* value, int pos);
 bool ReadWholeFile(const char* path, ByteChunk* chunk);
 // Writes to a fresh name beside the path and renames it into place, so that
 // the path holds either its old contents or all of the new ones; false, with
-// nothing left behind, when any step fails.
+// nothing left behind, when any step fails. What a plain write would keep is
+// kept: a symbolic link's target is the file replaced, a read-only file is
+// refused, and a replaced file keeps its mode and, where allowed, owner.
 bool WriteWholeFile(const char* path, const ByteChunk& chunk);

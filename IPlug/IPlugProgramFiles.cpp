@@ -5,7 +5,9 @@
 // puts back what it had changed, so that false means nothing changed (a
 // parameter bank keeps the programs before a broken record, as its loader
 // has always done).
+#include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "FxFile.h"
 #include "IPlugBase.h"
@@ -88,21 +90,37 @@ int skipVersionHeader(ByteChunk* chunk)
   return pos;
 }
 
-// One big-endian float per parameter from pos, set as normalized values;
-// the caller has checked that they are all in the file.
+// One big-endian float per parameter from pos, set as normalized values
+// within 0..1, so every parameter lands in its range; the caller has checked
+// them with valuesUsable.
 void setNormalizedValues(IPlugBase* plug, const ByteChunk& in, int pos)
 {
   for (int i = 0; i < plug->NParams(); ++i)
   {
     float v = 0.f;
     pos = GetBigEndian(in, &v, pos);
-    plug->GetParam(i)->SetNormalized(v);
+    plug->GetParam(i)->SetNormalized(std::fmin(std::fmax((double) v, 0.0), 1.0));
   }
 }
 
 bool holdsValuesFor(const IPlugBase* plug, const ByteChunk& in, int pos)
 {
   return pos >= 0 && (in.Size() - pos) / 4 >= plug->NParams();
+}
+
+// Whether all values from pos mean something: a value that is not a number,
+// or lies below 0 on a parameter whose curve has no value there, would
+// leave that parameter behind while the rest loads. The caller has checked
+// that they are in the file.
+bool valuesUsable(IPlugBase* plug, const ByteChunk& in, int pos)
+{
+  for (int i = 0; i < plug->NParams(); ++i)
+  {
+    float v = 0.f;
+    pos = GetBigEndian(in, &v, pos);
+    if (!std::isfinite(v) || (v < 0.f && plug->GetParam(i)->GetShape() != 1.0)) return false;
+  }
+  return true;
 }
 
 // Makes the plug-in, its editor and its working members follow the loaded
@@ -214,8 +232,9 @@ bool IPlugBase::LoadProgramFromFXP(const WDL_String& file)
   }
   else if (h.code == kFxCk)
   {
-    // All values or none: a file that ends before its last float is refused.
-    if (!holdsValuesFor(this, in, pos)) return false;
+    // All values or none: a file that ends before its last float, or holds
+    // one that cannot be set, is refused.
+    if (!holdsValuesFor(this, in, pos) || !valuesUsable(this, in, pos)) return false;
     setNormalizedValues(this, in, pos);
   }
   else
@@ -243,19 +262,35 @@ bool IPlugBase::LoadBankFromFXB(const WDL_String& file)
   WDL_MutexLock lock(&mMutex);
   if (DoesStateChunks() && code == kFBCh)
   {
-    ByteChunk chunk, previousPresets, previousState;
-    if (!getSizedChunk(in, kBankHeaderSize, &chunk)) return false;
-    if (!SerializePresets(&previousPresets) || !SerializeState(&previousState)) return false;
+    ByteChunk chunk, previousState;
+    if (!getSizedChunk(in, kBankHeaderSize, &chunk) || !SerializeState(&previousState)) return false;
+    // The list is put back as it was, slot by slot: going through
+    // UnserializePresets would fill a never-used current slot anew.
+    std::vector<IPreset> previousPresets;
+    for (int i = 0; i < NPresets(); ++i) previousPresets.push_back(*mPresets.Get(i));
+    const int previousIdx = mCurrentPresetIdx;
     if (UnserializePresets(&chunk, skipVersionHeader(&chunk)) < 0)
     {
-      UnserializePresets(&previousPresets, 0);
+      for (int i = 0; i < NPresets(); ++i) *mPresets.Get(i) = previousPresets[(size_t) i];
+      mCurrentPresetIdx = previousIdx;
       UnserializeState(&previousState, 0);
+      RedrawParamControls();
       return false;
     }
     InformHostOfProgramChange();
     return true;
   }
   if (code != kFxBk || nPrograms < 0) return false;
+
+  // A value that cannot be set refuses the whole bank before anything
+  // changes; a record broken in its layout keeps the ones before it.
+  for (int p = 0, at = kBankHeaderSize; p < nPrograms; ++p, at += 4 * NParams())
+  {
+    ProgramHeader h;
+    at = getProgramHeader(in, at, &h);
+    if (!holdsValuesFor(this, in, at)) break;
+    if (!valuesUsable(this, in, at)) return false;
+  }
 
   int pos = kBankHeaderSize;
   for (int p = 0; p < nPrograms; ++p)

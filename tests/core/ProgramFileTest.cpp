@@ -7,8 +7,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -413,4 +415,127 @@ TEST_F(ProgramFiles, SavingNeverLeavesAHalfFileOrATemporaryBehind)
   struct stat st;
   ASSERT_EQ(stat((dir + "q.fxp").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(ProgramFiles, ValuesThatCannotBeSetRefuseTheWholeFile)
+{
+  // A program of four floats after the header, and a bank of two records.
+  auto program = [](std::vector<float> v) {
+    Bytes b;
+    recordHeader(&b, "p");
+    for (float f : v)
+    {
+      uint32_t u;
+      memcpy(&u, &f, 4);
+      be32(&b, u);
+    }
+    return b;
+  };
+  auto bank = [&](std::vector<float> first, std::vector<float> second) {
+    Bytes b;
+    tag(&b, "CcnK");
+    be32(&b, 0);
+    tag(&b, "FxBk");
+    be32(&b, 2);
+    tag(&b, "Tst1");
+    be32(&b, 10203);
+    be32(&b, 2);
+    be32(&b, 0);
+    b.resize(156, 0);
+    for (auto* v : {&first, &second})
+    {
+      Bytes record = program(*v);
+      b.insert(b.end(), record.begin(), record.end());
+    }
+    return b;
+  };
+  const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+  const std::vector<float> good = {1, 0.5f, 0, 0.25f};
+  struct Case
+  {
+    const char* what;
+    std::vector<float> values;
+  };
+  for (const Case& c : std::vector<Case>{{"NaN", {1, nan, 0, 0.25f}},
+                                         {"infinity", {1, 0.5f, -inf, 0.25f}},
+                                         {"below 0 on a power curve", {1, 0.5f, 0, -0.25f}}})
+  {
+    SCOPED_TRACE(c.what);
+    ParamPlug plug(2);
+    plug.GetParam(3)->SetShape(2.0);
+    plug.MakePreset("x", 1, 1, 1, 1.0);
+    plug.MakePreset("y", 0, 2, 2, 2.0);
+    const Bytes before = plug.Snapshot();
+    EXPECT_FALSE(plug.LoadProgramFromFXP(Write("bad.fxp", program(c.values))));
+    EXPECT_EQ(plug.Snapshot(), before);
+    // In a bank's second record: the first is not loaded either.
+    EXPECT_FALSE(plug.LoadBankFromFXB(Write("bad.fxb", bank(good, c.values))));
+    EXPECT_EQ(plug.Snapshot(), before);
+    EXPECT_EQ(plug.programChanges, 0);
+  }
+
+  // Values beyond 0..1 that do mean something land within each range, also
+  // in a plug-in without presets.
+  ParamPlug plain(0);
+  ASSERT_TRUE(plain.LoadProgramFromFXP(Write("wide.fxp", program({-1e30f, 2.0f, 1e30f, -0.5f}))));
+  EXPECT_EQ(plain.Values(), (std::vector<double>{0, 10, 3, -10}));
+}
+
+TEST_F(ProgramFiles, ChunkBankRefusedWithAnUnusedCurrentSlotLeavesItUnused)
+{
+  ChunkPlug saver(2);
+  saver.MakePreset("a", 1, 5, 0, -5.0);
+  saver.MakePreset("b", 0, 10, 3, 10.0);
+  ASSERT_TRUE(saver.SaveBankAsFXB(Path("c.fxb")));
+  Bytes bank = Read("c.fxb");
+  bank.resize(bank.size() - 4);  // the second preset's state cut short
+  const uint32_t size = (uint32_t) (bank.size() - 156 - 4);
+  for (int i = 0; i < 4; ++i) bank[156 + i] = (uint8_t) (size >> (24 - 8 * i));
+
+  ChunkPlug plug(2);  // no preset made: the current slot was never used
+  plug.SetValues({0, 7, 2, 3});
+  const Bytes before = plug.Snapshot();
+  EXPECT_FALSE(plug.LoadBankFromFXB(Write("cut.fxb", bank)));
+  EXPECT_EQ(plug.Snapshot(), before);
+  EXPECT_STREQ(plug.GetPresetName(0), "empty");
+}
+
+TEST_F(ProgramFiles, SavingKeepsWhatAPlainWriteKept)
+{
+  ParamPlug plug;
+  plug.SetValues({1, 5, 0, -5});
+  struct stat st;
+
+  // A file the user made read-only is refused and kept.
+  Write("locked.fxp", Bytes(10, 1));
+  ASSERT_EQ(chmod((dir + "locked.fxp").c_str(), 0444), 0);
+  EXPECT_FALSE(plug.SaveProgramAsFXP(Path("locked.fxp")));
+  EXPECT_EQ(Read("locked.fxp"), Bytes(10, 1));
+
+  // A private file stays private.
+  Write("private.fxp", Bytes(10, 1));
+  ASSERT_EQ(chmod((dir + "private.fxp").c_str(), 0600), 0);
+  mode_t old = umask(022);
+  ASSERT_TRUE(plug.SaveProgramAsFXP(Path("private.fxp")));
+  umask(old);
+  ASSERT_EQ(stat((dir + "private.fxp").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(Read("private.fxp").size(), 72u);
+
+  // A link is written through: it stays a link, its target gets the program.
+  ASSERT_EQ(mkdir((dir + "real").c_str(), 0755), 0);
+  Write("real/target.fxp", Bytes(10, 1));
+  ASSERT_EQ(symlink("real/target.fxp", (dir + "link.fxp").c_str()), 0);
+  ASSERT_TRUE(plug.SaveProgramAsFXP(Path("link.fxp")));
+  ASSERT_EQ(lstat((dir + "link.fxp").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(Read("real/target.fxp").size(), 72u);
+
+  // A name of 250 characters fits; its temporary must too.
+  const std::string longName = std::string(246, 'n') + ".fxp";
+  ASSERT_TRUE(plug.SaveProgramAsFXP(Path(longName.c_str())));
+  EXPECT_EQ(Read(longName.c_str()).size(), 72u);
+  ParamPlug loaded;
+  ASSERT_TRUE(loaded.LoadProgramFromFXP(Path(longName.c_str())));
+  EXPECT_EQ(loaded.Values(), plug.Values());
 }
