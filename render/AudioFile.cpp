@@ -43,6 +43,20 @@ bool AudioFile::OpenWrite(const std::string& path, int format, int channels, int
     error = "cannot write " + path + ": " + sf_strerror(nullptr);
     return false;
   }
+  switch (format & SF_FORMAT_SUBMASK)
+  {
+    case SF_FORMAT_FLOAT:
+    case SF_FORMAT_DOUBLE:
+    case SF_FORMAT_VORBIS:
+    case SF_FORMAT_OPUS:
+    case SF_FORMAT_MPEG_LAYER_I:
+    case SF_FORMAT_MPEG_LAYER_II:
+    case SF_FORMAT_MPEG_LAYER_III: mClips = false; break;
+    default: mClips = true;
+  }
+  // Without this, libsndfile wraps a sample beyond full scale around to
+  // the other sign.
+  if (mClips) sf_command(mFile, SFC_SET_CLIPPING, nullptr, SF_TRUE);
   return true;
 }
 

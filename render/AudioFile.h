@@ -16,7 +16,8 @@ public:
   // Opens for reading any container libsndfile reads, with one or two
   // channels.
   bool OpenRead(const std::string& path, std::string& error);
-  // Creates a file with the given format word, channels and rate.
+  // Creates a file with the given format word, channels and rate. Integer
+  // sample formats clip at full scale rather than wrap around.
   bool OpenWrite(const std::string& path, int format, int channels, int sampleRate, std::string& error);
   void Close();
 
@@ -27,6 +28,10 @@ public:
   long Write(const double* frames, long n) { return (long) sf_writef_double(mFile, frames, n); }
 
   const SF_INFO& Info() const { return mInfo; }
+  // Whether samples beyond full scale are clipped when written: integer
+  // sample formats; floating-point ones (and the lossy codecs, which take
+  // floats) keep every value.
+  bool ClipsAtFullScale() const { return mClips; }
   std::string LastError() const { return sf_strerror(mFile); }
 
   // The format word for a file name's extension (.wav, .aif/.aiff, .flac,
@@ -39,4 +44,5 @@ public:
 private:
   SNDFILE* mFile = nullptr;
   SF_INFO mInfo = {};
+  bool mClips = false;
 };

@@ -29,9 +29,14 @@ bool parseInt(const std::string& text, int& out)
 const char* RenderUsage()
 {
   return "usage: plushgrit-render [options] [INPUT] OUTPUT\n"
-         "Renders an audio file (WAV, AIFF or FLAC; mono or stereo) through the Plushgrit VST 3\n"
-         "plug-in into OUTPUT, in the input's format. Without INPUT, renders a built-in demo\n"
-         "signal (a few seconds of plucked notes) into OUTPUT, whose extension picks the format.\n"
+         "Renders a mono or stereo audio file through the Plushgrit VST 3 plug-in into OUTPUT,\n"
+         "in the input's container and sample format. INPUT may be any file libsndfile reads\n"
+         "(WAV with or without the extensible header, RF64, W64, AIFF/AIFC, FLAC, Ogg Vorbis\n"
+         "and Opus, CAF, MP3); where libsndfile cannot write that format, OUTPUT's extension\n"
+         "picks one, else 24-bit WAV, and a note says so. Integer outputs clip at full scale\n"
+         "(a warning counts the samples); floating-point outputs keep every value. Without\n"
+         "INPUT, renders a built-in demo signal (a few seconds of plucked notes) into OUTPUT,\n"
+         "whose extension picks the format.\n"
          "\n"
          "  --in DB            input gain in dB (-10..10)\n"
          "  --out DB           output gain in dB (-10..10)\n"

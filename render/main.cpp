@@ -148,8 +148,9 @@ struct Source
 
 template <class Sample>
 bool render(vst3host::HostedPlugin& plugin, Source& src, AudioFile& dest, int block, vst3host::ParameterChanges& first,
-            double& peakIn, double& peakOut, std::string& error)
+            double& peakIn, double& peakOut, long long& clipped, std::string& error)
 {
+  const bool clips = dest.ClipsAtFullScale();
   const int ch = src.channels;
   std::vector<Sample> inter((size_t) block * ch), outInter((size_t) block * ch);
   std::vector<std::vector<Sample>> in(ch, std::vector<Sample>(block)), out(ch, std::vector<Sample>(block));
@@ -181,6 +182,7 @@ bool render(vst3host::HostedPlugin& plugin, Source& src, AudioFile& dest, int bl
         Sample v = out[c][i];
         outInter[(size_t) (i * ch + c)] = v;
         peakOut = std::fmax(peakOut, std::fabs((double) v));
+        clipped += clips && std::fabs((double) v) > 1.0;
       }
     if (dest.Write(outInter.data(), n) != n)
     {
@@ -314,9 +316,11 @@ int main(int argc, char** argv)
   }
 
   double peakIn = 0.0, peakOut = 0.0;
+  long long clipped = 0;
   auto start = std::chrono::steady_clock::now();
-  bool ok = opt.precision == 64 ? render<double>(plugin, src, dest, opt.blockSize, changes, peakIn, peakOut, error)
-                                : render<float>(plugin, src, dest, opt.blockSize, changes, peakIn, peakOut, error);
+  bool ok = opt.precision == 64
+                ? render<double>(plugin, src, dest, opt.blockSize, changes, peakIn, peakOut, clipped, error)
+                : render<float>(plugin, src, dest, opt.blockSize, changes, peakIn, peakOut, clipped, error);
   double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   dest.Close();
   if (!ok || rename(temp.c_str(), opt.outputPath.c_str()) != 0)
@@ -333,11 +337,18 @@ int main(int argc, char** argv)
   }
 
   const double seconds = (double) src.frames / src.sampleRate;
-  printf("plushgrit-render: %s -> %s: %.2f s of %s %d Hz audio at %d-bit, peak in %.2f dBFS, peak out %.2f dBFS, "
+  std::string clipNote;
+  if (clipped)
+  {
+    clipNote = ", " + std::to_string(clipped) + " samples clipped at full scale";
+    fprintf(stderr, "plushgrit-render: warning: %lld of %lld samples were beyond full scale and were clipped in %s\n",
+            clipped, (long long) src.frames * src.channels, opt.outputPath.c_str());
+  }
+  printf("plushgrit-render: %s -> %s: %.2f s of %s %d Hz audio at %d-bit, peak in %.2f dBFS, peak out %.2f dBFS%s, "
          "%.0fx real time\n",
          opt.inputPath.empty() ? "demo signal" : opt.inputPath.c_str(), opt.outputPath.c_str(), seconds,
          src.channels == 1 ? "mono" : "stereo", src.sampleRate, opt.precision, toDb(peakIn), toDb(peakOut),
-         elapsed > 0 ? seconds / elapsed : 0.0);
+         clipNote.c_str(), elapsed > 0 ? seconds / elapsed : 0.0);
   plugin.Terminate();
   return 0;
 }

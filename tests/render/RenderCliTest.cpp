@@ -252,4 +252,40 @@ TEST(RenderCli, ListsTheParametersAsTheHostSeesThem)
   Result help = run("--help");
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_NE(help.out.find("usage: plushgrit-render"), std::string::npos);
+  // It names what is read, not a narrower list.
+  for (const char* container : {"RF64", "W64", "CAF", "Opus", "MP3", "FLAC"})
+    EXPECT_NE(help.out.find(container), std::string::npos) << container;
+}
+
+TEST(RenderCli, LoudOutputClipsInIntegerFilesAndStaysWholeInFloatFiles)
+{
+  // 20 dB of gain in and out on a 16-bit file: far beyond full scale.
+  const std::vector<double> frames = testSignal(6000, 2);
+  const std::string in16 = tempPath("loud16.wav"), out16 = tempPath("loud16-out.wav");
+  writeWav(in16, frames, 2, SF_FORMAT_PCM_16);
+  Result r = run("--force --in 10 --out 10 --mix 0 " + in16 + " " + out16);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("clipped"), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("samples clipped"), std::string::npos) << r.out;
+  SF_INFO info;
+  const std::vector<double> rendered = readWav(out16, info);
+  ASSERT_EQ(rendered.size(), frames.size());
+  long flipped = 0, atFullScale = 0;
+  for (size_t i = 0; i < frames.size(); ++i)
+  {
+    flipped += std::fabs(frames[i]) > 0.01 && (frames[i] > 0) != (rendered[i] > 0);
+    atFullScale += std::fabs(rendered[i]) >= 32767.0 / 32768.0;
+  }
+  EXPECT_EQ(flipped, 0);
+  EXPECT_GT(atFullScale, (long) frames.size() / 4);
+
+  // A float file keeps what was rendered, beyond full scale, with no warning.
+  const std::string inF = tempPath("loudf.wav"), outF = tempPath("loudf-out.wav");
+  writeWav(inF, frames, 2, SF_FORMAT_FLOAT);
+  r = run("--force --in 10 --out 10 --mix 0 " + inF + " " + outF);
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err.find("clipped"), std::string::npos) << r.err;
+  double peak = 0;
+  for (double v : readWav(outF, info)) peak = std::fmax(peak, std::fabs(v));
+  EXPECT_GT(peak, 1.5);
 }
