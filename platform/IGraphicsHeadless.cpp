@@ -1,6 +1,7 @@
 #include "IGraphicsHeadless.h"
 
 #include "Desktop.h"
+#include "EditorImages.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -13,15 +14,6 @@ namespace
 {
 std::mutex gFolderMutex;
 std::string gDefaultFolder;
-
-// The image's own file name: resources are found by name, whatever folder
-// the name was written with.
-std::string BaseName(const char* name)
-{
-  const char* slash = strrchr(name, '/');
-  return slash ? slash + 1 : name;
-}
-
 }  // namespace
 
 int IGraphicsHeadless::Responder::ChooseFromMenu(IPopupMenu*, IRECT*, IPopupMenu**) { return -1; }
@@ -114,7 +106,6 @@ bool IGraphicsHeadless::GetTextFromClipboard(WDL_String* text)
 
 LICE_IBitmap* IGraphicsHeadless::OSLoadBitmap(int, const char* name)
 {
-  if (!name || !*name || mResources.empty()) return nullptr;
-  return LICE_LoadPNG((mResources + "/" + BaseName(name)).c_str());
+  return LoadEditorImage(mResources, name);
 }
 

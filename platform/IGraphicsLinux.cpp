@@ -10,6 +10,7 @@
 #include <string>
 
 #include "BundleRegistry.h"
+#include "EditorImages.h"
 #include "IControl.h"
 #include "IGraphicsHeadless.h"
 #include "IPopupMenu.h"
@@ -523,13 +524,7 @@ bool IGraphicsLinux::GetTextFromClipboard(WDL_String* text)
 
 LICE_IBitmap* IGraphicsLinux::OSLoadBitmap(int, const char* name)
 {
-  if (!name) return nullptr;
-  const char* dot = strrchr(name, '.');
-  const char* ext = dot ? dot + 1 : name;
-  if (strcasecmp(ext, "png") != 0) return nullptr;
   std::string folder = BundleResourcesFolder(GetBundleID());
   if (folder.empty()) folder = DC_ModuleResourcesFolder();
-  if (folder.empty()) return nullptr;
-  const char* slash = strrchr(name, '/');
-  return LICE_LoadPNG((folder + "/" + (slash ? slash + 1 : name)).c_str());
+  return LoadEditorImage(folder, name);
 }

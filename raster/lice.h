@@ -138,6 +138,9 @@ void LICE_SetAlphaFromColorMask(LICE_IBitmap* dest, LICE_pixel color);
 LICE_IBitmap* LICE_LoadPNG(const char* filename, LICE_IBitmap* bmp = nullptr);
 LICE_IBitmap* LICE_LoadPNGFromMemory(const void* data, int length, LICE_IBitmap* bmp = nullptr);
 LICE_IBitmap* LICE_LoadPNGFromNamedResource(const char* name, LICE_IBitmap* bmp = nullptr);
+// The size a PNG file's header declares, read without decoding anything;
+// false when the file is missing or does not start as a PNG.
+bool LICE_GetPNGSize(const char* filename, int* width, int* height);
 // Encodes the bitmap as an 8-bit RGBA PNG file; false (and no file) when it
 // cannot be written.
 bool LICE_WritePNG(const char* filename, LICE_IBitmap* bmp);

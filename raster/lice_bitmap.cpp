@@ -75,21 +75,28 @@ LICE_SysBitmap::~LICE_SysBitmap() { DC_DeleteContext(m_dc); }
 bool LICE_SysBitmap::resize(int w, int h)
 {
   if (w == m_width && h == m_height) return false;
-  m_width = w;
-  m_height = h;
-  if (w && h && m_allocw >= w && m_alloch >= h && m_bits) return true;
-
-  m_allocw = (w + 3) & ~3;
-  m_alloch = h;
-  DC_DeleteContext(m_dc);
-  m_dc = nullptr;
-  m_bits = nullptr;
-  if (w < 1 || w > 0x7FFFFFFC || h < 1)
+  // The range first, in 64 bits: rounding the width up to four pixels
+  // would overflow near the int limit. Sizes whose bytes a size field cannot
+  // hold get no storage, as for memory bitmaps.
+  const long long allocw = ((long long) w + 3) & ~3LL;
+  if (w < 1 || h < 1 || allocw * h * 4 > 0x7FFFFFFF - 64)
   {
+    DC_DeleteContext(m_dc);
+    m_dc = nullptr;
+    m_bits = nullptr;
     m_allocw = m_alloch = 0;
     m_width = m_height = 0;
     return false;
   }
+  m_width = w;
+  m_height = h;
+  if (m_allocw >= w && m_alloch >= h && m_bits) return true;
+
+  m_allocw = (int) allocw;
+  m_alloch = h;
+  DC_DeleteContext(m_dc);
+  m_dc = nullptr;
+  m_bits = nullptr;
   m_dc = DC_CreateMemoryContext(m_allocw, h);
   m_bits = m_dc ? reinterpret_cast<LICE_pixel*>(DC_GetBits(m_dc)) : nullptr;
   if (!m_bits)

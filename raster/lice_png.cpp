@@ -142,6 +142,27 @@ LICE_IBitmap* load(FILE* fp, const MemorySource* mem, LICE_IBitmap* bmp)
 }
 }  // namespace
 
+bool LICE_GetPNGSize(const char* filename, int* width, int* height)
+{
+  // The signature, then the first chunk, which must be IHDR: its length,
+  // its type, then width and height, big-endian.
+  static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  unsigned char head[24];
+  FILE* f = filename ? fopen(filename, "rb") : nullptr;
+  if (!f) return false;
+  const bool read = fread(head, 1, sizeof(head), f) == sizeof(head);
+  fclose(f);
+  if (!read || memcmp(head, kSignature, 8) != 0 || memcmp(head + 12, "IHDR", 4) != 0) return false;
+  auto be = [&](int at) {
+    return (png_uint_32) head[at] << 24 | (png_uint_32) head[at + 1] << 16 | (png_uint_32) head[at + 2] << 8 | head[at + 3];
+  };
+  const png_uint_32 w = be(16), h = be(20);
+  if (w > 0x7FFFFFFF || h > 0x7FFFFFFF) return false;
+  if (width) *width = (int) w;
+  if (height) *height = (int) h;
+  return true;
+}
+
 LICE_IBitmap* LICE_LoadPNG(const char* filename, LICE_IBitmap* bmp)
 {
   if (!filename) return nullptr;

@@ -1,6 +1,11 @@
 #include "ModuleInfo.h"
 
+#include <dirent.h>
+
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <utility>
 #include <vector>
 
 namespace vst3host
@@ -55,6 +60,46 @@ std::vector<std::string> splitBars(const std::string& s)
 }
 
 const char* boolText(bool b) { return b ? "true" : "false"; }
+
+const char* const kSnapshotFolder = "Contents/Resources/Snapshots";
+
+// The snapshots of one class in the bundle, by scale: <CID>_snapshot.png is
+// 1, <CID>_snapshot_<scale>x.png is that scale.
+std::vector<std::pair<double, std::string>> snapshotsOf(const std::string& bundle, const std::string& cid)
+{
+  std::vector<std::pair<double, std::string>> found;
+  DIR* dir = bundle.empty() ? nullptr : opendir((bundle + "/" + kSnapshotFolder).c_str());
+  if (!dir) return found;
+  const std::string stem = cid + "_snapshot";
+  while (dirent* e = readdir(dir))
+  {
+    const std::string name = e->d_name;
+    if (name.compare(0, stem.size(), stem) != 0 || name.size() < stem.size() + 4 ||
+        name.compare(name.size() - 4, 4, ".png") != 0)
+      continue;
+    const std::string middle = name.substr(stem.size(), name.size() - stem.size() - 4);
+    double scale = 0.0;
+    if (middle.empty())
+    {
+      scale = 1.0;
+    }
+    else if (middle.size() > 2 && middle[0] == '_' && middle.back() == 'x')
+    {
+      char* end = nullptr;
+      const std::string number = middle.substr(1, middle.size() - 2);
+      scale = strtod(number.c_str(), &end);
+      if (*end || !(scale > 0.0)) continue;
+    }
+    else
+    {
+      continue;
+    }
+    found.emplace_back(scale, std::string(kSnapshotFolder) + "/" + name);
+  }
+  closedir(dir);
+  std::sort(found.begin(), found.end());
+  return found;
+}
 }  // namespace
 
 std::string ClassIdString(const Steinberg::TUID cid)
@@ -70,7 +115,7 @@ std::string ClassIdString(const Steinberg::TUID cid)
 }
 
 std::string ModuleInfoJson(Steinberg::IPluginFactory* factory, const std::string& moduleName,
-                           const std::string& version)
+                           const std::string& version, const std::string& bundlePath)
 {
   using namespace Steinberg;
   PFactoryInfo info;
@@ -119,7 +164,17 @@ std::string ModuleInfoJson(Steinberg::IPluginFactory* factory, const std::string
     j += "],\n";
     j += "      \"Class Flags\": " + std::to_string(hasExtended ? extended.classFlags : 0) + ",\n";
     j += "      \"Cardinality\": " + std::to_string(basic.cardinality) + ",\n";
-    j += "      \"Snapshots\": []\n";
+    const auto snapshots = snapshotsOf(bundlePath, ClassIdString(basic.cid));
+    j += "      \"Snapshots\": [";
+    for (size_t k = 0; k < snapshots.size(); ++k)
+    {
+      char scale[32];
+      snprintf(scale, sizeof(scale), "%g", snapshots[k].first);
+      j += k ? ",\n        {\n" : "\n        {\n";
+      j += std::string("          \"Scale Factor\": ") + scale + ",\n";
+      j += "          \"Path\": " + quoted(snapshots[k].second) + "\n        }";
+    }
+    j += snapshots.empty() ? "]\n" : "\n      ]\n";
     j += "    }";
   }
   j += n > 0 ? "\n  ]\n}\n" : "]\n}\n";

@@ -11,9 +11,11 @@ namespace vst3host
 {
 // The module-info JSON for a factory: factory information, then one entry
 // per class with its id, category, sub-categories, name, vendor, versions,
-// flags and cardinality. moduleName and version describe the bundle.
+// flags, cardinality and the snapshots the bundle holds for it
+// (Contents/Resources/Snapshots/<CID>_snapshot[_<scale>x].png). moduleName
+// and version describe the bundle.
 std::string ModuleInfoJson(Steinberg::IPluginFactory* factory, const std::string& moduleName,
-                           const std::string& version);
+                           const std::string& version, const std::string& bundlePath = std::string());
 
 // A class id as the module-info format writes it: 32 upper-case hex digits.
 std::string ClassIdString(const Steinberg::TUID cid);

@@ -1,5 +1,6 @@
 // vst3-moduleinfo BUNDLE VERSION OUTPUT: loads the bundle through its factory,
-// as a host does, and writes its module description to OUTPUT.
+// as a host does, and writes its module description to OUTPUT, listing the
+// snapshots the bundle holds (so it runs after they are drawn).
 #include <cstdio>
 #include <string>
 
@@ -25,7 +26,7 @@ int main(int argc, char** argv)
   name = name.substr(name.find_last_of('/') + 1);
   if (name.size() > 5 && name.compare(name.size() - 5, 5, ".vst3") == 0) name.resize(name.size() - 5);
 
-  const std::string json = vst3host::ModuleInfoJson(module.Factory(), name, argv[2]);
+  const std::string json = vst3host::ModuleInfoJson(module.Factory(), name, argv[2], bundle);
   FILE* out = json.empty() ? nullptr : fopen(argv[3], "w");
   if (!out || fwrite(json.data(), 1, json.size(), out) != json.size() || fclose(out) != 0)
   {

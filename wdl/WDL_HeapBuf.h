@@ -14,11 +14,12 @@ public:
 
   WDL_HeapBuf(const WDL_HeapBuf& other) : mGranularity(other.mGranularity)
   {
-    if (Resize(other.mSize)) memcpy(mBuf, other.mBuf, (size_t) other.mSize);
+    if (other.mSize && Resize(other.mSize)) memcpy(mBuf, other.mBuf, (size_t) other.mSize);
   }
   WDL_HeapBuf& operator=(const WDL_HeapBuf& other)
   {
-    if (this != &other && Resize(other.mSize)) memcpy(mBuf, other.mBuf, (size_t) other.mSize);
+    // An empty source has no buffer to copy from: memcpy must not see it.
+    if (this != &other && Resize(other.mSize) && other.mSize) memcpy(mBuf, other.mBuf, (size_t) other.mSize);
     return *this;
   }
 

@@ -1,6 +1,10 @@
 // What the host hears from the editor: every change one begin, its values,
 // one end; host values for a held control kept rather than lost; the host
 // informed outside the framework mutex.
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 #include <future>
 #include <sstream>
 
@@ -140,4 +144,31 @@ TEST_F(Gui, TheHostIsInformedWithTheFrameworkMutexReleased)
   graphics->OnMouseUp(20, 30, &left);
   EXPECT_EQ(informed, 1);
   EXPECT_EQ(heldElsewhere, 0);
+}
+
+// Not gestures, but what the editor meets before its first gesture: images
+// from a damaged install are refused or missed with one line each.
+TEST_F(Gui, OversizedAndMissingImagesAreNamedOnceAndShowEmpty)
+{
+  const std::string dir = testing::TempDir() + "images-" + std::to_string(getpid());
+  ASSERT_EQ(system(("mkdir -p " + dir).c_str()), 0);
+  // A PNG header declaring 16384 x 16384 pixels: refused before decoding.
+  const unsigned char header[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                                  0, 0, 0x40, 0, 0, 0, 0x40, 0, 8, 6, 0, 0, 0, 0, 0, 0, 0};
+  FILE* f = fopen((dir + "/huge.png").c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  fwrite(header, 1, sizeof(header), f);
+  fclose(f);
+  graphics->SetResourceFolder(dir.c_str());
+  testing::internal::CaptureStderr();
+  const IBitmap huge = graphics->LoadIBitmap(90001, "huge.png");
+  const IBitmap missing = graphics->LoadIBitmap(90002, "missing.png");
+  graphics->LoadIBitmap(90003, "missing.png");
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(huge.width, 1);
+  EXPECT_EQ(missing.width, 1);
+  EXPECT_NE(said.find("huge.png is refused: 16384 x 16384 pixels"), std::string::npos) << said;
+  const size_t first = said.find("missing.png");
+  ASSERT_NE(first, std::string::npos) << said;
+  EXPECT_EQ(said.find("missing.png", first + 1), std::string::npos) << "said twice:\n" << said;
 }

@@ -177,3 +177,20 @@ TEST(HostileInput, BitmapsPolygonsAndGlyphsAtTheLimits)
   LICE_DrawGlyph(&glyphs.bm, INT_MIN, 3, kInk, glyph, 2, 2);
   EXPECT_TRUE(glyphs.untouched());
 }
+
+// A system bitmap asked for a size whose bytes no size field holds gets no
+// storage, without overflowing on the way.
+TEST(HostileInput, SystemBitmapsRefuseSizesBeyondTheirByteCount)
+{
+  LICE_SysBitmap bm(10, 10);
+  for (auto wh : {std::make_pair(2147483647, 1), std::make_pair(2147483644, 2), std::make_pair(50000, 50000),
+                  std::make_pair(1, 2147483647)})
+  {
+    EXPECT_FALSE(bm.resize(wh.first, wh.second)) << wh.first << " x " << wh.second;
+    EXPECT_EQ(bm.getWidth(), 0);
+    EXPECT_EQ(bm.getBits(), nullptr);
+  }
+  EXPECT_TRUE(bm.resize(300, 200));
+  EXPECT_NE(bm.getBits(), nullptr);
+  EXPECT_EQ(bm.getWidth(), 300);
+}

@@ -2,20 +2,38 @@
 
 #include "MyDSP/DSPProcessor.h"
 
-// Every exponential per sample, through the per-sample signal functions.
-double ReferenceChainSample(double x, const ReferenceChainSettings& s, double* gainedInput)
+namespace
 {
-  const double driveGain = 15.0 * s.drive + 1.0;
-  const double makeup = DriveExp2(s.drive) / driveGain;
-  const double bias = DSPProcessor::FastTanh(0.2);
+// What the parameter-change hook keeps for the drive, and the clipper's
+// constant offset.
+struct WorkingMembers
+{
+  double driveGain, makeup, bias;
+  explicit WorkingMembers(const ReferenceChainSettings& s)
+      : driveGain(15.0 * s.drive + 1.0), makeup(DriveExp2(s.drive) / driveGain), bias(DSPProcessor::FastTanh(0.2))
+  {
+  }
+};
+
+// The chain per sample through the per-sample signal functions: three
+// exponentials (the input gain, the clipper, the output gain).
+double Sample(double x, const ReferenceChainSettings& s, const WorkingMembers& m, double* gainedInput)
+{
   const double g = DSPProcessor::DecibelGain(x, s.inDb);
   if (gainedInput) *gainedInput = g;
-  const double w = makeup * (DSPProcessor::FastTanh(g * driveGain + 0.2) - bias);
+  const double w = m.makeup * (DSPProcessor::FastTanh(g * m.driveGain + 0.2) - m.bias);
   const double y = DSPProcessor::MixAB(g, w, s.mix);
   return DSPProcessor::DecibelGain(y, s.outDb);
+}
+}  // namespace
+
+double ReferenceChainSample(double x, const ReferenceChainSettings& s, double* gainedInput)
+{
+  return Sample(x, s, WorkingMembers(s), gainedInput);
 }
 
 void ReferenceChainBlock(const double* in, double* out, int n, const ReferenceChainSettings& s)
 {
-  for (int i = 0; i < n; ++i) out[i] = ReferenceChainSample(in[i], s);
+  const WorkingMembers m(s);
+  for (int i = 0; i < n; ++i) out[i] = Sample(in[i], s, m, nullptr);
 }

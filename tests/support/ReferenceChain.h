@@ -1,6 +1,8 @@
 // The drive chain written out literally from its definition, one sample at a
-// time, with every exponential taken per sample. Tests and benchmarks hold
-// the plug-in's optimised block processing against it.
+// time: the drive's working members as the parameter-change hook computes
+// them, and the three exponentials of each sample (input gain, clipper,
+// output gain) taken per sample. Tests and benchmarks hold the plug-in's
+// optimised block processing against it.
 #pragma once
 
 struct ReferenceChainSettings

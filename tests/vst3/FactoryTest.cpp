@@ -1,11 +1,15 @@
 // The module's exports and its class factory, through dlopen.
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <dlfcn.h>
 
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <map>
+#include <regex>
+#include <set>
 
 #include "PluginModule.h"
 #include "pluginterfaces/base/ipluginbase.h"
@@ -119,4 +123,26 @@ TEST(Factory, ModuleInfoDescribesTheFactory)
         std::string("\"Cardinality\": ") + std::to_string(ci.cardinality)})
     EXPECT_NE(json.find(expected), std::string::npos) << expected << "\n" << json;
   EXPECT_EQ(std::count(json.begin(), json.end(), '{'), std::count(json.begin(), json.end(), '}'));
+
+  // Every snapshot in the bundle is listed with its scale, and every listed
+  // path is in the bundle.
+  const std::string folder = "Contents/Resources/Snapshots/";
+  std::map<std::string, std::string> listed;  // scale -> path
+  const std::regex entry("\"Scale Factor\": ([0-9.]+),\\s*\"Path\": \"([^\"]+)\"");
+  for (std::sregex_iterator it(json.begin(), json.end(), entry), end; it != end; ++it)
+  {
+    listed[(*it)[1]] = (*it)[2];
+    EXPECT_TRUE(std::ifstream(std::string(PLUSHGRIT_BUNDLE) + "/" + std::string((*it)[2])).good()) << (*it)[2];
+  }
+  EXPECT_EQ(listed, (std::map<std::string, std::string>{{"1", folder + cid + "_snapshot.png"},
+                                                        {"2", folder + cid + "_snapshot_2.0x.png"}}));
+  std::set<std::string> present, listedPaths;
+  for (const auto& scaleAndPath : listed) listedPaths.insert(scaleAndPath.second);
+  if (DIR* dir = opendir((std::string(PLUSHGRIT_BUNDLE) + "/" + folder).c_str()))
+  {
+    while (dirent* e = readdir(dir))
+      if (e->d_name[0] != '.') present.insert(folder + e->d_name);
+    closedir(dir);
+  }
+  EXPECT_EQ(present, listedPaths);
 }
