@@ -28,7 +28,8 @@ enum EAPI
   kAPIAU = 2,
   kAPIRTAS = 3,
   kAPIAAX = 4,
-  kAPISA = 5
+  kAPISA = 5,
+  kAPILV2 = 6
 };
 
 // Packed versions are 0xVVVVRRMM: major in the upper 16 bits, then an 8-bit

@@ -54,7 +54,7 @@ const ParamSpec kParamSpecs[Plushgrit::kNumParams] = {
 }  // namespace
 
 Plushgrit::Plushgrit(IPlugInstanceInfo instanceInfo)
-    : IPlugVST3(instanceInfo, kNumParams, kChannelIO, kNumPrograms, "Plushgrit", "", "Quorvane", kVendorVersion,
+    : IPlugBinding(instanceInfo, kNumParams, kChannelIO, kNumPrograms, "Plushgrit", "", "Quorvane", kVendorVersion,
                 kUniqueID, kMfrID, kLatency, false, false, false, 0)
 {
   Trace(TRACE_HERE, "%s", "");

@@ -3,11 +3,19 @@
 // Memoryless: no sample depends on an earlier one.
 #pragma once
 
+// The binding is chosen when each module is built: the same class is the
+// VST 3 plug-in and, built with IPLUG_LV2, the LV2 one.
+#if defined(IPLUG_LV2)
+#include "../IPlugLV2/IPlugLV2.h"
+using IPlugBinding = IPlugLV2;
+#else
 #include "../IPlugVST3/IPlugVST3.h"
+using IPlugBinding = IPlugVST3;
+#endif
 
 class ITextControl;
 
-class Plushgrit : public IPlugVST3
+class Plushgrit : public IPlugBinding
 {
 public:
   enum EParams { kIn = 0, kOut, kMix, kDrive, kNumParams };
@@ -17,6 +25,8 @@ public:
   // The reverse-domain identifier of the bundle, by which the editor finds
   // its images.
   static constexpr const char* kBundleID = "com.quorvane.vst3.Plushgrit";
+  // The stem of the LV2 plug-ins', editor's and presets' URIs.
+  static constexpr const char* kLV2URI = "https://www.quorvane.com/plugins/plushgrit";
 
   // The class id the factory registers: four words, each most significant
   // byte first: two fixed words, then the maker's and the plug-in's codes.

@@ -1,0 +1,192 @@
+#include "IPlugLV2.h"
+
+#include <lv2/ui/ui.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "../IGraphics/IGraphics.h"
+
+IPlugLV2::IPlugLV2(IPlugInstanceInfo, int nParams, const char* channelIOStr, int nPresets, const char* effectName,
+                   const char* productName, const char* mfrName, int vendorVersion, int uniqueID, int mfrID,
+                   int latency, bool plugDoesMidi, bool plugDoesChunks, bool plugIsInst, int)
+    : IPlugBase(nParams, channelIOStr, nPresets, effectName, productName, mfrName, vendorVersion, uniqueID, mfrID,
+                latency, plugDoesMidi, plugDoesChunks, plugIsInst, kAPILV2)
+{
+  // Everything the audio thread touches is sized here, once.
+  const int maxChannels = NInChannels() > NOutChannels() ? NInChannels() : NOutChannels();
+  mAudio.Resize(2 * maxChannels);
+  mPiece.Resize(2 * maxChannels);
+  for (int i = 0; i < mAudio.GetSize(); ++i) mAudio.Get()[i] = mPiece.Get()[i] = nullptr;
+  mControls.Resize(nParams);
+  mLastControl.Resize(nParams);
+  for (int i = 0; i < nParams; ++i)
+  {
+    mControls.Get()[i] = nullptr;
+    mLastControl.Get()[i] = std::numeric_limits<float>::quiet_NaN();
+  }
+}
+
+// ---- The audio instance ------------------------------------------------------------
+
+bool IPlugLV2::PrepareInstance(double sampleRate, int nIn, int nOut)
+{
+  if (!LegalIO(nIn, nOut) || nIn > NInChannels() || nOut > NOutChannels()) return false;
+  mPortsIn = nIn;
+  mPortsOut = nOut;
+  SetSampleRate(sampleRate);
+  if (!SetBlockSize(kPieceFrames)) return false;
+  // Channels of the widest configuration that this one lacks read silence.
+  SetInputChannelConnections(0, nIn, true);
+  SetInputChannelConnections(nIn, NInChannels() - nIn, false);
+  SetOutputChannelConnections(0, nOut, true);
+  SetOutputChannelConnections(nOut, NOutChannels() - nOut, false);
+  ZeroScratchBuffers();
+  return true;
+}
+
+int IPlugLV2::ParamOfPort(uint32_t port) const
+{
+  const uint32_t first = ControlPort(0);
+  return port >= first && port < first + (uint32_t) NParams() ? (int) (port - first) : -1;
+}
+
+void IPlugLV2::ConnectPort(uint32_t port, void* data)
+{
+  if (port < (uint32_t) (mPortsIn + mPortsOut))
+  {
+    const int channel = (int) port < mPortsIn ? (int) port : mAudio.GetSize() / 2 + (int) port - mPortsIn;
+    mAudio.Get()[channel] = static_cast<float*>(data);
+  }
+  else if (const int p = ParamOfPort(port); p >= 0)
+  {
+    mControls.Get()[p] = static_cast<const float*>(data);
+  }
+  else if (port == EnablePort())
+  {
+    mEnable = static_cast<const float*>(data);
+  }
+}
+
+void IPlugLV2::Activate()
+{
+  WDL_MutexLock lock(&mMutex);
+  Reset();
+}
+
+void IPlugLV2::Run(uint32_t nFrames)
+{
+  WDL_MutexLock lock(&mMutex);
+  for (int i = 0; i < NParams(); ++i)
+  {
+    const float* port = mControls.Get()[i];
+    if (!port) continue;
+    const float v = *port;
+    // A value not a number is no value; one unchanged since the last run is
+    // no change (a state restored since then stands).
+    if (!std::isfinite(v) || v == mLastControl.Get()[i]) continue;
+    mLastControl.Get()[i] = v;
+    IParam* param = GetParam(i);
+    param->Set(v);
+    if (IGraphics* graphics = GetGUI()) graphics->SetParameterFromPlug(i, param->GetNormalized(), true);
+    OnParamChange(i);
+  }
+  if (!nFrames) return;
+
+  const int half = mAudio.GetSize() / 2;
+  float** audio = mAudio.Get();
+  for (int c = 0; c < mPortsIn; ++c)
+    if (!audio[c]) return;
+  for (int c = 0; c < mPortsOut; ++c)
+    if (!audio[half + c]) return;
+  const bool bypassed = mEnable && !(*mEnable > 0.5f);
+
+  // The frame converts every input of a piece before it writes an output,
+  // so in-place buffers are safe.
+  float** piece = mPiece.Get();
+  for (uint32_t done = 0; done < nFrames;)
+  {
+    const int n = (int) (nFrames - done < (uint32_t) kPieceFrames ? nFrames - done : (uint32_t) kPieceFrames);
+    for (int c = 0; c < mPortsIn; ++c) piece[c] = audio[c] + done;
+    for (int c = 0; c < mPortsOut; ++c) piece[half + c] = audio[half + c] + done;
+    AttachInputBuffers(0, mPortsIn, piece, n);
+    AttachOutputBuffers(0, mPortsOut, piece + half);
+    if (bypassed) PassThroughBuffers(0.0f, n);
+    else ProcessBuffers(0.0f, n);
+    done += (uint32_t) n;
+  }
+}
+
+// ---- State ---------------------------------------------------------------------------
+
+bool IPlugLV2::SaveStateBytes(ByteChunk* out)
+{
+  WDL_MutexLock lock(&mMutex);
+  out->Clear();
+  if (!SerializeState(out)) return false;
+  const int32_t bypass = mEnable && !(*mEnable > 0.5f) ? 1 : 0;
+  const int expected = out->Size() + (int) sizeof(bypass);
+  return out->Put(&bypass) == expected;
+}
+
+bool IPlugLV2::RestoreStateBytes(const void* data, uint32_t size)
+{
+  if (!data || size > 0x7FFFFFFF) return false;
+  ByteChunk chunk;
+  if (chunk.PutBytes(data, (int) size) != (int) size) return false;
+  WDL_MutexLock lock(&mMutex);
+  ByteChunk previous;
+  if (!SerializeState(&previous)) return false;
+  if (UnserializeState(&chunk, 0) < 0)
+  {
+    UnserializeState(&previous, 0);
+    return false;
+  }
+  RedrawParamControls();
+  return true;
+}
+
+// ---- The editor instance -------------------------------------------------------------
+
+void IPlugLV2::SetUIHost(const UIHost& host, int nIn, int nOut)
+{
+  mUIHost = host;
+  mPortsIn = nIn;
+  mPortsOut = nOut;
+}
+
+void IPlugLV2::PortEvent(uint32_t port, float value)
+{
+  const int p = ParamOfPort(port);
+  if (p < 0 || !std::isfinite(value)) return;
+  WDL_MutexLock lock(&mMutex);
+  IParam* param = GetParam(p);
+  param->Set(value);
+  if (IGraphics* graphics = GetGUI()) graphics->SetParameterFromPlug(p, param->GetNormalized(), true);
+  OnParamChange(p);
+}
+
+void IPlugLV2::BeginInformHostOfParamChange(int idx)
+{
+  if (mUIHost.touch && idx >= 0 && idx < NParams()) mUIHost.touch->touch(mUIHost.touch->handle, ControlPort(idx), true);
+}
+
+void IPlugLV2::InformHostOfParamChange(int idx, double)
+{
+  IParam* param = GetParam(idx);
+  if (!mUIHost.write || !param) return;
+  // Ports carry plain values.
+  const float value = (float) param->Value();
+  mUIHost.write(mUIHost.controller, ControlPort(idx), sizeof(float), 0, &value);
+}
+
+void IPlugLV2::EndInformHostOfParamChange(int idx)
+{
+  if (mUIHost.touch && idx >= 0 && idx < NParams()) mUIHost.touch->touch(mUIHost.touch->handle, ControlPort(idx), false);
+}
+
+void IPlugLV2::ResizeGraphics(int w, int h)
+{
+  if (mUIHost.resize) mUIHost.resize->ui_resize(mUIHost.resize->handle, w, h);
+}

@@ -1,0 +1,245 @@
+// The module's LV2 entry points: one plug-in per channel configuration, the
+// state interface, and the X11 editor driven by the host's idle calls.
+// Compiled into each LV2 module (not into a library), like the VST 3
+// module entry.
+#include <lv2/atom/atom.h>
+#include <lv2/core/lv2.h>
+#include <lv2/state/state.h>
+#include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
+
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "IGraphicsLinux.h"
+#include "IPlugLV2.h"
+#include "LV2Module.h"
+
+namespace
+{
+struct Configuration
+{
+  int nIn, nOut;
+  std::string uri;
+};
+
+// The plug-in's channel configurations, asked of an instance once.
+const std::vector<Configuration>& Configurations()
+{
+  static const std::vector<Configuration> configurations = [] {
+    std::vector<Configuration> list;
+    std::unique_ptr<IPlugLV2> probe(MakeLV2Plug());
+    for (int i = 0; probe && i < probe->NChannelIO(); ++i)
+    {
+      const ChannelIO* io = probe->GetChannelIO(i);
+      list.push_back({io->mIn, io->mOut, LV2PluginURI(io->mIn, io->mOut)});
+    }
+    return list;
+  }();
+  return configurations;
+}
+
+const Configuration* ConfigurationFor(const char* uri)
+{
+  for (const Configuration& c : Configurations())
+    if (uri && c.uri == uri) return &c;
+  return nullptr;
+}
+
+const void* Feature(const LV2_Feature* const* features, const char* uri)
+{
+  for (int i = 0; features && features[i]; ++i)
+    if (!strcmp(features[i]->URI, uri)) return features[i]->data;
+  return nullptr;
+}
+
+// ---- The plug-in -------------------------------------------------------------------
+
+struct Instance
+{
+  std::unique_ptr<IPlugLV2> plug;
+  LV2_URID stateKey = 0, chunkType = 0;
+};
+
+LV2_Handle Instantiate(const LV2_Descriptor* descriptor, double rate, const char*, const LV2_Feature* const* features)
+{
+  const Configuration* c = ConfigurationFor(descriptor->URI);
+  if (!c || !(rate > 0.0)) return nullptr;
+  auto instance = std::make_unique<Instance>();
+  instance->plug.reset(MakeLV2Plug());
+  if (!instance->plug || !instance->plug->PrepareInstance(rate, c->nIn, c->nOut)) return nullptr;
+  // Without the map the state cannot be named: the host then keeps only the
+  // port values.
+  if (auto* map = static_cast<const LV2_URID_Map*>(Feature(features, LV2_URID__map)))
+  {
+    instance->stateKey = map->map(map->handle, (std::string(LV2PlugURI()) + "#state").c_str());
+    instance->chunkType = map->map(map->handle, LV2_ATOM__Chunk);
+  }
+  return instance.release();
+}
+
+void ConnectPort(LV2_Handle h, uint32_t port, void* data) { static_cast<Instance*>(h)->plug->ConnectPort(port, data); }
+void Activate(LV2_Handle h) { static_cast<Instance*>(h)->plug->Activate(); }
+void Run(LV2_Handle h, uint32_t nFrames) { static_cast<Instance*>(h)->plug->Run(nFrames); }
+void Deactivate(LV2_Handle) {}
+void Cleanup(LV2_Handle h) { delete static_cast<Instance*>(h); }
+
+LV2_State_Status Save(LV2_Handle h, LV2_State_Store_Function store, LV2_State_Handle handle, uint32_t,
+                      const LV2_Feature* const*)
+{
+  auto* instance = static_cast<Instance*>(h);
+  if (!instance->stateKey) return LV2_STATE_ERR_NO_FEATURE;
+  ByteChunk bytes;
+  if (!instance->plug->SaveStateBytes(&bytes)) return LV2_STATE_ERR_UNKNOWN;
+  return store(handle, instance->stateKey, bytes.GetBytes(), (size_t) bytes.Size(), instance->chunkType,
+               LV2_STATE_IS_POD | LV2_STATE_IS_PORTABLE);
+}
+
+LV2_State_Status Restore(LV2_Handle h, LV2_State_Retrieve_Function retrieve, LV2_State_Handle handle, uint32_t,
+                         const LV2_Feature* const*)
+{
+  auto* instance = static_cast<Instance*>(h);
+  if (!instance->stateKey) return LV2_STATE_ERR_NO_FEATURE;
+  size_t size = 0;
+  uint32_t type = 0, flags = 0;
+  const void* data = retrieve(handle, instance->stateKey, &size, &type, &flags);
+  if (!data) return LV2_STATE_ERR_NO_PROPERTY;
+  if (type != instance->chunkType) return LV2_STATE_ERR_BAD_TYPE;
+  return size <= 0x7FFFFFFF && instance->plug->RestoreStateBytes(data, (uint32_t) size) ? LV2_STATE_SUCCESS
+                                                                                         : LV2_STATE_ERR_UNKNOWN;
+}
+
+const void* ExtensionData(const char* uri)
+{
+  static const LV2_State_Interface state = {Save, Restore};
+  return !strcmp(uri, LV2_STATE__interface) ? &state : nullptr;
+}
+
+// ---- The editor ----------------------------------------------------------------------
+
+// The host's idle calls as the editor's run loop: input whenever the host
+// calls, the redraw timer at its interval.
+class IdleRunLoop : public EditorRunLoop
+{
+public:
+  bool Attach(Client* client, int, int intervalMs) override
+  {
+    mClient = client;
+    mIntervalMs = intervalMs > 0 ? intervalMs : 40;
+    mNext = std::chrono::steady_clock::now();
+    return true;
+  }
+  void Detach(Client*) override { mClient = nullptr; }
+  void Idle()
+  {
+    if (mClient) mClient->OnInput();
+    // The input may have stopped the editor (a lost server).
+    const auto now = std::chrono::steady_clock::now();
+    if (mClient && now >= mNext)
+    {
+      mNext = now + std::chrono::milliseconds(mIntervalMs);
+      mClient->OnTimer();
+    }
+  }
+
+private:
+  Client* mClient = nullptr;
+  int mIntervalMs = 40;
+  std::chrono::steady_clock::time_point mNext;
+};
+
+struct Editor
+{
+  std::unique_ptr<IPlugLV2> plug;
+  IdleRunLoop loop;
+  IGraphicsLinux* graphics = nullptr;
+  ~Editor()
+  {
+    if (!graphics) return;
+    plug->OnGUIClose();
+    graphics->CloseWindow();
+  }
+};
+
+LV2UI_Handle InstantiateEditor(const LV2UI_Descriptor*, const char* pluginURI, const char*,
+                               LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
+                               const LV2_Feature* const* features)
+{
+  const Configuration* c = ConfigurationFor(pluginURI);
+  void* parent = const_cast<void*>(Feature(features, LV2_UI__parent));
+  if (!c || !parent || !widget) return nullptr;
+  auto editor = std::make_unique<Editor>();
+  editor->plug.reset(MakeLV2Plug());
+  auto* graphics = editor->plug ? dynamic_cast<IGraphicsLinux*>(editor->plug->GetGUI()) : nullptr;
+  if (!graphics) return nullptr;
+  IPlugLV2::UIHost host;
+  host.write = write;
+  host.controller = controller;
+  host.touch = static_cast<const LV2UI_Touch*>(Feature(features, LV2_UI__touch));
+  host.resize = static_cast<const LV2UI_Resize*>(Feature(features, LV2_UI__resize));
+  editor->plug->SetUIHost(host, c->nIn, c->nOut);
+  graphics->SetRunLoop(&editor->loop);
+  void* window = graphics->OpenWindow(parent);
+  if (!window) return nullptr;
+  editor->graphics = graphics;
+  *widget = window;
+  if (host.resize) host.resize->ui_resize(host.resize->handle, graphics->Width() * graphics->GetContentScale(),
+                                          graphics->Height() * graphics->GetContentScale());
+  editor->plug->OnGUIOpen();
+  return editor.release();
+}
+
+void CleanupEditor(LV2UI_Handle h) { delete static_cast<Editor*>(h); }
+
+void PortEvent(LV2UI_Handle h, uint32_t port, uint32_t size, uint32_t format, const void* buffer)
+{
+  if (format != 0 || size != sizeof(float) || !buffer) return;
+  float value;
+  memcpy(&value, buffer, sizeof(value));
+  static_cast<Editor*>(h)->plug->PortEvent(port, value);
+}
+
+int Idle(LV2UI_Handle h)
+{
+  static_cast<Editor*>(h)->loop.Idle();
+  return 0;
+}
+
+const void* EditorExtensionData(const char* uri)
+{
+  static const LV2UI_Idle_Interface idle = {Idle};
+  return !strcmp(uri, LV2_UI__idleInterface) ? &idle : nullptr;
+}
+}  // namespace
+
+std::string LV2PluginURI(int nIn, int nOut)
+{
+  const std::string stem = std::string(LV2PlugURI()) + "#";
+  if (nIn == 2 && nOut == 2) return stem + "stereo";
+  if (nIn == 1 && nOut == 1) return stem + "mono";
+  return stem + std::to_string(nIn) + "in" + std::to_string(nOut) + "out";
+}
+
+std::string LV2EditorURI() { return std::string(LV2PlugURI()) + "#ui"; }
+
+extern "C" LV2_SYMBOL_EXPORT const LV2_Descriptor* lv2_descriptor(uint32_t index)
+{
+  static const std::vector<LV2_Descriptor> descriptors = [] {
+    std::vector<LV2_Descriptor> list;
+    for (const Configuration& c : Configurations())
+      list.push_back({c.uri.c_str(), Instantiate, ConnectPort, Activate, Run, Deactivate, Cleanup, ExtensionData});
+    return list;
+  }();
+  return index < descriptors.size() ? &descriptors[index] : nullptr;
+}
+
+extern "C" LV2_SYMBOL_EXPORT const LV2UI_Descriptor* lv2ui_descriptor(uint32_t index)
+{
+  static const std::string uri = LV2EditorURI();
+  static const LV2UI_Descriptor descriptor = {uri.c_str(), InstantiateEditor, CleanupEditor, PortEvent,
+                                              EditorExtensionData};
+  return index == 0 ? &descriptor : nullptr;
+}
