@@ -156,12 +156,24 @@ struct Editor
   std::unique_ptr<IPlugLV2> plug;
   IdleRunLoop loop;
   IGraphicsLinux* graphics = nullptr;
-  ~Editor()
+  bool open = false;
+  // Embedded in parent, or (parent null) a window of its own.
+  bool Open(void* parent)
   {
-    if (!graphics) return;
+    if (open) return true;
+    if (!graphics->OpenWindow(parent)) return false;
+    open = true;
+    plug->OnGUIOpen();
+    return true;
+  }
+  void Close()
+  {
+    if (!open) return;
+    open = false;
     plug->OnGUIClose();
     graphics->CloseWindow();
   }
+  ~Editor() { Close(); }
 };
 
 LV2UI_Handle InstantiateEditor(const LV2UI_Descriptor*, const char* pluginURI, const char*,
@@ -169,8 +181,10 @@ LV2UI_Handle InstantiateEditor(const LV2UI_Descriptor*, const char* pluginURI, c
                                const LV2_Feature* const* features)
 {
   const Configuration* c = ConfigurationFor(pluginURI);
+  // Without a parent the host shows the editor through the show interface,
+  // as a window of its own.
   void* parent = const_cast<void*>(Feature(features, LV2_UI__parent));
-  if (!c || !parent || !widget) return nullptr;
+  if (!c || !widget) return nullptr;
   auto editor = std::make_unique<Editor>();
   editor->plug.reset(MakeLV2Plug());
   auto* graphics = editor->plug ? dynamic_cast<IGraphicsLinux*>(editor->plug->GetGUI()) : nullptr;
@@ -182,13 +196,15 @@ LV2UI_Handle InstantiateEditor(const LV2UI_Descriptor*, const char* pluginURI, c
   host.resize = static_cast<const LV2UI_Resize*>(Feature(features, LV2_UI__resize));
   editor->plug->SetUIHost(host, c->nIn, c->nOut);
   graphics->SetRunLoop(&editor->loop);
-  void* window = graphics->OpenWindow(parent);
-  if (!window) return nullptr;
   editor->graphics = graphics;
-  *widget = window;
-  if (host.resize) host.resize->ui_resize(host.resize->handle, graphics->Width() * graphics->GetContentScale(),
-                                          graphics->Height() * graphics->GetContentScale());
-  editor->plug->OnGUIOpen();
+  *widget = nullptr;
+  if (parent)
+  {
+    if (!editor->Open(parent)) return nullptr;
+    *widget = graphics->GetWindow();
+    if (host.resize) host.resize->ui_resize(host.resize->handle, graphics->Width() * graphics->GetContentScale(),
+                                            graphics->Height() * graphics->GetContentScale());
+  }
   return editor.release();
 }
 
@@ -208,10 +224,20 @@ int Idle(LV2UI_Handle h)
   return 0;
 }
 
+int Show(LV2UI_Handle h) { return static_cast<Editor*>(h)->Open(nullptr) ? 0 : 1; }
+
+int Hide(LV2UI_Handle h)
+{
+  static_cast<Editor*>(h)->Close();
+  return 0;
+}
+
 const void* EditorExtensionData(const char* uri)
 {
   static const LV2UI_Idle_Interface idle = {Idle};
-  return !strcmp(uri, LV2_UI__idleInterface) ? &idle : nullptr;
+  static const LV2UI_Show_Interface show = {Show, Hide};
+  if (!strcmp(uri, LV2_UI__idleInterface)) return &idle;
+  return !strcmp(uri, LV2_UI__showInterface) ? &show : nullptr;
 }
 }  // namespace
 

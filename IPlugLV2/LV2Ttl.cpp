@@ -171,9 +171,9 @@ extern "C" LV2_SYMBOL_EXPORT int IPlugLV2_WriteTTL(const char* bundleDir)
   manifest += "<" + LV2EditorURI() + ">\n  a ui:X11UI ;\n  lv2:binary <" + binaryPath + "> ;\n  rdfs:seeAlso <" + stem +
               ".ttl> .\n\n";
   plugins += "<" + LV2EditorURI() + ">\n  a ui:X11UI ;\n  lv2:binary <" + binaryPath + "> ;\n";
-  plugins += "  lv2:requiredFeature ui:parent , ui:idleInterface ;\n";
-  plugins += "  lv2:optionalFeature ui:resize , ui:touch ;\n";
-  plugins += "  lv2:extensionData ui:idleInterface .\n";
+  plugins += "  lv2:requiredFeature ui:idleInterface ;\n";
+  plugins += "  lv2:optionalFeature ui:parent , ui:resize , ui:touch ;\n";
+  plugins += "  lv2:extensionData ui:idleInterface , ui:showInterface .\n";
 
   // Each preset's values, read back by restoring it.
   for (int p = 0; p < plug->NPresets(); ++p)

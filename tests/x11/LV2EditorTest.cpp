@@ -192,7 +192,17 @@ TEST_F(LV2Editor, OpeningsAndClosingsLeaveNothingAndBadRequestsAreRefused)
   }
   Recorder r;
   EXPECT_EQ(Open(r, "https://example.com/not-ours"), nullptr);
+
+  // Without a parent, the show interface opens a window of its own.
   LV2UI_Widget widget = nullptr;
   const LV2_Feature* none[] = {nullptr};
-  EXPECT_EQ(descriptor->instantiate(descriptor, kStereo, PLUSHGRIT_LV2_BUNDLE, Recorder::OnWrite, &r, &widget, none), nullptr);
+  LV2UI_Handle h = descriptor->instantiate(descriptor, kStereo, PLUSHGRIT_LV2_BUNDLE, Recorder::OnWrite, &r, &widget, none);
+  ASSERT_NE(h, nullptr);
+  auto* show = static_cast<const LV2UI_Show_Interface*>(descriptor->extension_data(LV2_UI__showInterface));
+  ASSERT_NE(show, nullptr);
+  EXPECT_EQ(show->show(h), 0);
+  Idle(h, 60);
+  EXPECT_EQ(show->hide(h), 0);
+  EXPECT_EQ(show->show(h), 0);
+  descriptor->cleanup(h);
 }
