@@ -28,7 +28,7 @@ bool parseInt(const std::string& text, int& out)
 
 const char* RenderUsage()
 {
-  return "usage: plushgrit-render [options] [INPUT] OUTPUT\n"
+  return "Usage: plushgrit-render [options] [INPUT] OUTPUT\n"
          "Renders a mono or stereo audio file through the Plushgrit VST 3 plug-in into OUTPUT,\n"
          "in the input's container and sample format. INPUT may be any file libsndfile reads\n"
          "(WAV with or without the extensible header, RF64, W64, AIFF/AIFC, FLAC, Ogg Vorbis\n"
@@ -48,9 +48,11 @@ const char* RenderUsage()
          "  --load-state FILE  load a saved plug-in state before applying the options above\n"
          "  --save-state FILE  save the plug-in state after rendering\n"
          "  --list-params      print the parameters as the host sees them and exit\n"
-         "  --plugin PATH      the Plushgrit.vst3 bundle to load (default: the built one)\n"
+         "  --plugin PATH      the Plushgrit.vst3 bundle to load (default: the one installed or\n"
+         "                     built with this program, else ~/.vst3, /usr/local/lib/vst3, /usr/lib/vst3)\n"
          "  --force            overwrite OUTPUT if it exists\n"
-         "  --help             this text\n";
+         "  --help             this text\n"
+         "  --version          the program's version\n";
 }
 
 bool ParseRenderOptions(int argc, char** argv, RenderOptions& o, std::string& error)
@@ -89,6 +91,7 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions& o, std::string& er
     else if (arg == "--force") o.force = true;
     else if (arg == "--list-params") o.listParams = true;
     else if (arg == "--help" || arg == "-h") o.help = true;
+    else if (arg == "--version") o.version = true;
     else if (arg == "--plugin") { if (!value(o.pluginPath)) return false; }
     else if (arg == "--save-state") { if (!value(o.saveState)) return false; }
     else if (arg == "--load-state") { if (!value(o.loadState)) return false; }
@@ -132,7 +135,7 @@ bool ParseRenderOptions(int argc, char** argv, RenderOptions& o, std::string& er
     }
   }
 
-  if (o.help) return true;
+  if (o.help || o.version) return true;
   if (o.listParams)
   {
     if (positional.empty()) return true;

@@ -15,6 +15,7 @@ struct RenderOptions
   bool force = false;
   bool listParams = false;
   bool help = false;
+  bool version = false;
   int precision = 32;
   int blockSize = 512;
 };

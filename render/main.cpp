@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "AudioFile.h"
+#include "BundleLocation.h"
 #include "DemoSignal.h"
 #include "HostedPlugin.h"
 #include "PluginModule.h"
@@ -208,7 +209,27 @@ int main(int argc, char** argv)
     return 0;
   }
 
-  const std::string pluginPath = opt.pluginPath.empty() ? PLUSHGRIT_BUNDLE : opt.pluginPath;
+  if (opt.version)
+  {
+    printf("plushgrit-render %s\n", PLUSHGRIT_VERSION);
+    return 0;
+  }
+
+  std::string pluginPath = opt.pluginPath;
+  if (pluginPath.empty())
+  {
+    char exe[4096];
+    const ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
+    const char* home = getenv("HOME");
+    const auto candidates = BundleCandidates(n > 0 ? std::string(exe, (size_t) n) : "", home ? home : "");
+    pluginPath = FindBundle(candidates);
+    if (pluginPath.empty())
+    {
+      std::string tried;
+      for (const std::string& c : candidates) tried += (tried.empty() ? "" : ", ") + c;
+      return fail("no Plushgrit.vst3 found (looked at " + tried + "); name one with --plugin");
+    }
+  }
   vst3host::PluginModule module;
   if (!module.Open(pluginPath)) return fail("the plug-in does not load: " + module.Error());
   vst3host::HostContext context("plushgrit-render");
@@ -344,9 +365,9 @@ int main(int argc, char** argv)
     fprintf(stderr, "plushgrit-render: warning: %lld of %lld samples were beyond full scale and were clipped in %s\n",
             clipped, (long long) src.frames * src.channels, opt.outputPath.c_str());
   }
-  printf("plushgrit-render: %s -> %s: %.2f s of %s %d Hz audio at %d-bit, peak in %.2f dBFS, peak out %.2f dBFS%s, "
+  printf("plushgrit-render: %s -> %s through %s: %.2f s of %s %d Hz audio at %d-bit, peak in %.2f dBFS, peak out %.2f dBFS%s, "
          "%.0fx real time\n",
-         opt.inputPath.empty() ? "demo signal" : opt.inputPath.c_str(), opt.outputPath.c_str(), seconds,
+         opt.inputPath.empty() ? "demo signal" : opt.inputPath.c_str(), opt.outputPath.c_str(), pluginPath.c_str(), seconds,
          src.channels == 1 ? "mono" : "stereo", src.sampleRate, opt.precision, toDb(peakIn), toDb(peakOut),
          clipNote.c_str(), elapsed > 0 ? seconds / elapsed : 0.0);
   plugin.Terminate();

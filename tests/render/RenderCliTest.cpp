@@ -251,7 +251,7 @@ TEST(RenderCli, ListsTheParametersAsTheHostSeesThem)
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 7);  // a heading and six parameters
   Result help = run("--help");
   EXPECT_EQ(help.exitCode, 0);
-  EXPECT_NE(help.out.find("usage: plushgrit-render"), std::string::npos);
+  EXPECT_NE(help.out.find("Usage: plushgrit-render"), std::string::npos);
   // It names what is read, not a narrower list.
   for (const char* container : {"RF64", "W64", "CAF", "Opus", "MP3", "FLAC"})
     EXPECT_NE(help.out.find(container), std::string::npos) << container;

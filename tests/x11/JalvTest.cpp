@@ -29,10 +29,16 @@ namespace
 const char* const kMono = "https://www.quorvane.com/plugins/plushgrit#mono";
 const char* const kServer = "plushgrit-jalv-test";
 
-pid_t Spawn(const std::vector<std::string>& args, const std::string& log)
+// preload: a sanitizer runtime a sanitized module needs loaded first.
+pid_t Spawn(const std::vector<std::string>& args, const std::string& log, const char* preload = "")
 {
   const pid_t pid = fork();
   if (pid != 0) return pid;
+  if (*preload)
+  {
+    setenv("LD_PRELOAD", preload, 1);
+    setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
+  }
   FILE* out = freopen(log.c_str(), "w", stdout);
   dup2(fileno(out), 2);
   std::vector<char*> argv;
@@ -143,9 +149,9 @@ TEST(Jalv, TheEmbeddedEditorMovesTheParameterAndReopensCleanly)
   for (int opening = 0; opening < 2; ++opening)
   {
     SCOPED_TRACE(opening);
-    const pid_t jalv = Spawn({"jalv.gtk3", "--jack-name=pgtest", "-x", kMono}, dir + "/jalv.log");
+    const pid_t jalv = Spawn({"jalv.gtk3", "--jack-name=pgtest", "-x", kMono}, dir + "/jalv.log", PLUSHGRIT_HOST_PRELOAD);
     Window editor = 0;
-    ASSERT_TRUE(WaitFor([&] { return (editor = FindEditor(host.dpy, DefaultRootWindow(host.dpy))) != 0; }, 10000))
+    ASSERT_TRUE(WaitFor([&] { return (editor = FindEditor(host.dpy, DefaultRootWindow(host.dpy))) != 0; }, 20000))
         << "no editor in jalv";
     ASSERT_TRUE(WaitFor([&] { return probe.Connect(); }, 5000));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
