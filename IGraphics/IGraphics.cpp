@@ -6,6 +6,8 @@
 #include "IControl.h"
 #include "lice.h"
 
+#include <cmath>
+
 IGraphics::IGraphics(IPlugBase* plug, int width, int height, int fps)
     : mPlug(plug), mWidth(width), mHeight(height), mFPS(fps > 0 ? fps : 25), mNParams(plug ? plug->NParams() : 0)
 {
@@ -30,8 +32,30 @@ void IGraphics::DeleteControls() { mControls.Empty(true); }
 
 void IGraphics::PrepDraw()
 {
-  mDrawBitmap.reset(new LICE_SysBitmap(mWidth, mHeight));
+  mDrawBitmap.reset(new LICE_SysBitmap(DrawWidth(), DrawHeight()));
   mScratchBitmap.reset(new LICE_MemBitmap());
+}
+
+int IGraphics::Scaled(int v) const { return mDrawScale == 1.0f ? v : (int) std::lround(v * mDrawScale); }
+
+IRECT IGraphics::ToDrawPixels(const IRECT& r) const
+{
+  if (mDrawScale == 1.0f) return r;
+  return IRECT(Scaled(r.left), Scaled(r.top), Scaled(r.right), Scaled(r.bottom));
+}
+
+int IGraphics::DrawWidth() const { return Scaled(mWidth); }
+int IGraphics::DrawHeight() const { return Scaled(mHeight); }
+
+void IGraphics::SetDrawScale(float scale)
+{
+  scale = scale < 1.0f ? 1.0f : scale > 3.0f ? 3.0f : scale;
+  if (scale == mDrawScale) return;
+  mDrawScale = scale;
+  // Fonts of the new size are other cache entries; images at it are made
+  // when first drawn.
+  if (mDrawBitmap) PrepDraw();
+  SetAllControlsDirty();
 }
 
 void IGraphics::Resize(int w, int h)

@@ -81,6 +81,17 @@ public:
 
   // ---- Lifetime and controls ----------------------------------------------
   void PrepDraw();
+  // Draws at scale times the editor's size (1 to 3; 1.5 is a 575 x 450
+  // bitmap for a 383 x 300 editor): controls keep their editor coordinates,
+  // every primitive is drawn at the scaled ones, text at the scaled size,
+  // and images come from the artwork set drawn for the nearest scale not
+  // below it (Name@2x.png beside Name.png), filtered down to this one.
+  void SetDrawScale(float scale);
+  float GetDrawScale() const { return mDrawScale; }
+  // An editor rectangle in the draw bitmap's pixels, and its size.
+  IRECT ToDrawPixels(const IRECT& r) const;
+  int DrawWidth() const;
+  int DrawHeight() const;
   int AttachControl(IControl* control);
   void AttachBackground(int id, const char* name);
   void AttachPanelBackground(const IColor* color);
@@ -216,6 +227,7 @@ protected:
   int mMouseX = 0, mMouseY = 0;
   int mLastClickedParam = -1;
   int mGestureParam = -1;  // begin-edit sent, end-edit owed
+  float mDrawScale = 1.0f;
   bool mHandleMouseOver = false;
   bool mStrict = true;
   bool mEnableTooltips = false;
@@ -224,6 +236,11 @@ protected:
 
 private:
   void DeleteControls();
+  int Scaled(int v) const;
+  float Scaled(float v) const { return v * mDrawScale; }
+  // The image of bitmap at the draw scale: its own data at 1x, else made
+  // once (per id and scale) from the nearest larger artwork set.
+  LICE_IBitmap* ImageAtDrawScale(const IBitmap* bitmap);
   int ParamOfCapture() const;
 
   // One slot per parameter: the latest normalized value from the plug-in

@@ -12,25 +12,44 @@ void BitmapStorage::Clear()
   WDL_MutexLock lock(&mMutex);
   for (BitmapEntry& e : mEntries) delete e.bitmap;
   mEntries.clear();
+  mNames.clear();
 }
 
-LICE_IBitmap* BitmapStorage::Find(int id)
+LICE_IBitmap* BitmapStorage::Find(int id, int milliScale, const LICE_IBitmap* madeFrom)
 {
   WDL_MutexLock lock(&mMutex);
   for (const BitmapEntry& e : mEntries)
-    if (e.id == id) return e.bitmap;
+    if (e.id == id && e.milliScale == milliScale && (id >= 0 || e.madeFrom == madeFrom)) return e.bitmap;
   return nullptr;
 }
 
-void BitmapStorage::Add(int id, LICE_IBitmap* bitmap)
+void BitmapStorage::Add(int id, LICE_IBitmap* bitmap, int milliScale, const LICE_IBitmap* madeFrom)
 {
   WDL_MutexLock lock(&mMutex);
-  mEntries.push_back({id, bitmap});
+  mEntries.push_back({id, bitmap, milliScale, madeFrom});
+}
+
+void BitmapStorage::Name(int id, const char* name)
+{
+  if (id < 0 || !name) return;
+  WDL_MutexLock lock(&mMutex);
+  for (auto& n : mNames)
+    if (n.first == id) return;
+  mNames.emplace_back(id, name);
+}
+
+std::string BitmapStorage::NameOf(int id)
+{
+  WDL_MutexLock lock(&mMutex);
+  for (const auto& n : mNames)
+    if (n.first == id) return n.second;
+  return "";
 }
 
 void BitmapStorage::Remove(LICE_IBitmap* bitmap)
 {
   LICE_IBitmap* found = nullptr;
+  std::vector<LICE_IBitmap*> made;
   {
     WDL_MutexLock lock(&mMutex);
     for (size_t i = 0; i < mEntries.size(); ++i)
@@ -40,7 +59,15 @@ void BitmapStorage::Remove(LICE_IBitmap* bitmap)
         mEntries.erase(mEntries.begin() + (long) i);
         break;
       }
+    // Scaled images made from it go with it.
+    for (size_t i = mEntries.size(); found && i-- > 0;)
+      if (mEntries[i].madeFrom == found && mEntries[i].id < 0)
+      {
+        made.push_back(mEntries[i].bitmap);
+        mEntries.erase(mEntries.begin() + (long) i);
+      }
   }
+  for (LICE_IBitmap* m : made) delete m;
   delete found;
 }
 

@@ -2,6 +2,9 @@
 // primitives mapped onto the raster layer, and text through cached fonts.
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "../IPlug/Log.h"
 #include "IGraphics.h"
@@ -42,6 +45,7 @@ void IGraphics::ReleaseCaches()
 IBitmap IGraphics::LoadIBitmap(int id, const char* name, int frameCount, bool framesAreHorizontal)
 {
   if (frameCount < 1) frameCount = 1;
+  s_bitmapCache.Name(id, name);
   LICE_IBitmap* bitmap = s_bitmapCache.Find(id);
   if (!bitmap)
   {
@@ -56,7 +60,58 @@ IBitmap IGraphics::LoadIBitmap(int id, const char* name, int frameCount, bool fr
     }
     s_bitmapCache.Add(id, bitmap);
   }
-  return IBitmap(bitmap, bitmap->getWidth(), bitmap->getHeight(), frameCount, framesAreHorizontal);
+  IBitmap result(bitmap, bitmap->getWidth(), bitmap->getHeight(), frameCount, framesAreHorizontal);
+  result.id = id;
+  return result;
+}
+
+namespace
+{
+// The artwork sets drawn for larger scales, beside the 1x image:
+// Name@1.5x.png, Name@2x.png, Name@3x.png.
+const float kArtworkScales[] = {1.5f, 2.0f, 3.0f};
+
+std::string SetName(const char* name, float scale)
+{
+  std::string n = name ? name : "";
+  const size_t dot = n.find_last_of('.');
+  char suffix[16];
+  snprintf(suffix, sizeof(suffix), "@%gx", scale);
+  return dot == std::string::npos ? n + suffix : n.substr(0, dot) + suffix + n.substr(dot);
+}
+}  // namespace
+
+LICE_IBitmap* IGraphics::ImageAtDrawScale(const IBitmap* bitmap)
+{
+  if (!bitmap || !bitmap->data) return nullptr;
+  if (mDrawScale == 1.0f) return bitmap->data;
+  const int key = (int) std::lround(mDrawScale * 1000.0f);
+  if (LICE_IBitmap* cached = s_bitmapCache.Find(bitmap->id, key, bitmap->data)) return cached;
+
+  // The nearest set drawn for this scale or a larger one; only when there
+  // is none (an image made at run time) is the 1x image enlarged.
+  const int w = (int) std::lround(bitmap->width * mDrawScale), h = (int) std::lround(bitmap->height * mDrawScale);
+  std::unique_ptr<LICE_IBitmap> set;
+  const std::string name = bitmap->id >= 0 ? s_bitmapCache.NameOf(bitmap->id) : std::string();
+  for (float scale : kArtworkScales)
+  {
+    if (scale < mDrawScale - 1e-4f || name.empty()) continue;
+    set.reset(OSLoadBitmap(bitmap->id, SetName(name.c_str(), scale).c_str()));
+    // A set of another size than its scale says is not this image's.
+    if (set && set->getWidth() == (int) std::lround(bitmap->width * scale) &&
+        set->getHeight() == (int) std::lround(bitmap->height * scale))
+      break;
+    set.reset();
+  }
+  LICE_IBitmap* source = set ? set.get() : bitmap->data;
+  auto* image = new LICE_MemBitmap(w, h);
+  if (source->getWidth() == w && source->getHeight() == h)
+    LICE_Copy(image, source);
+  else
+    LICE_ScaledBlit(image, source, 0, 0, w, h, 0.0f, 0.0f, (float) source->getWidth(), (float) source->getHeight(),
+                    1.0f, kBlitCopy | kBlitFilterBilinear);
+  s_bitmapCache.Add(bitmap->id, image, key, bitmap->data);
+  return image;
 }
 
 void IGraphics::RetainBitmap(IBitmap* bitmap)
@@ -95,11 +150,16 @@ uint32_t* IGraphics::GetBits() { return mDrawBitmap ? mDrawBitmap->getBits() : n
 
 bool IGraphics::DrawBitmap(IBitmap* bitmap, IRECT* dest, int srcX, int srcY, const IChannelBlend* blend)
 {
-  const IRECT r = dest->Intersect(mDrawRect);
-  srcX += r.left - dest->left;
-  srcY += r.top - dest->top;
+  LICE_IBitmap* image = ImageAtDrawScale(bitmap);
+  if (!image) return false;
+  // At 1x these are the editor's own numbers; scaled, each edge is rounded
+  // to the draw bitmap's pixels the same way everywhere.
+  const IRECT d = ToDrawPixels(*dest);
+  const IRECT r = d.Intersect(ToDrawPixels(mDrawRect));
+  srcX = Scaled(srcX) + r.left - d.left;
+  srcY = Scaled(srcY) + r.top - d.top;
   if (!r.IsEmpty())
-    LICE_Blit(mDrawBitmap.get(), bitmap->data, r.left, r.top, srcX, srcY, r.W(), r.H(), Weight(blend), Mode(blend));
+    LICE_Blit(mDrawBitmap.get(), image, r.left, r.top, srcX, srcY, r.W(), r.H(), Weight(blend), Mode(blend));
   return true;
 }
 
@@ -118,77 +178,100 @@ bool IGraphics::DrawBitmap(IBitmap* bitmap, IRECT* dest, int frame, const IChann
 bool IGraphics::DrawRotatedBitmap(IBitmap* bitmap, int centreX, int centreY, double angle, int pivotYOffset,
                                   const IChannelBlend* blend)
 {
-  const int w = bitmap->width, h = bitmap->height;
-  LICE_RotatedBlit(mDrawBitmap.get(), bitmap->data, centreX - w / 2, centreY - h / 2, w, h, 0.0f, 0.0f, (float) w,
-                   (float) h, (float) angle, false, Weight(blend), Mode(blend) | kBlitFilterBilinear, 0.0f,
-                   (float) pivotYOffset);
+  LICE_IBitmap* image = ImageAtDrawScale(bitmap);
+  if (!image) return false;
+  const int w = image->getWidth(), h = image->getHeight();
+  LICE_RotatedBlit(mDrawBitmap.get(), image, Scaled(centreX) - w / 2, Scaled(centreY) - h / 2, w, h, 0.0f, 0.0f,
+                   (float) w, (float) h, (float) angle, false, Weight(blend), Mode(blend) | kBlitFilterBilinear, 0.0f,
+                   Scaled((float) pivotYOffset));
   return true;
 }
 
 bool IGraphics::DrawRotatedMask(IBitmap* base, IBitmap* mask, IBitmap* top, int x, int y, double angleDegrees,
                                 const IChannelBlend* blend)
 {
-  const int W = base->width, H = base->height;
+  LICE_IBitmap *b = ImageAtDrawScale(base), *m = ImageAtDrawScale(mask), *t = ImageAtDrawScale(top);
+  if (!b || !m || !t) return false;
+  const int W = b->getWidth(), H = b->getHeight();
   const float xOff = W % 2 ? -0.5f : 0.0f;
   const float a = (float) (angleDegrees * M_PI / 180.0);
   if (!mScratchBitmap) mScratchBitmap.reset(new LICE_MemBitmap());
-  LICE_Copy(mScratchBitmap.get(), base->data);
+  LICE_Copy(mScratchBitmap.get(), b);
   LICE_ClearRect(mScratchBitmap.get(), 0, 0, W, H, 0xFFFFFF00, 0);
-  LICE_RotatedBlit(mScratchBitmap.get(), mask->data, 0, 0, W, H, 0.0f, 0.0f, (float) W, (float) H, a, true, 1.0f,
+  LICE_RotatedBlit(mScratchBitmap.get(), m, 0, 0, W, H, 0.0f, 0.0f, (float) W, (float) H, a, true, 1.0f,
                    kBlitAdd | kBlitFilterBilinear | kBlitUseSourceAlpha, xOff, 0.0f);
-  LICE_RotatedBlit(mScratchBitmap.get(), top->data, 0, 0, W, H, 0.0f, 0.0f, (float) W, (float) H, a, true, 1.0f,
+  LICE_RotatedBlit(mScratchBitmap.get(), t, 0, 0, W, H, 0.0f, 0.0f, (float) W, (float) H, a, true, 1.0f,
                    kBlitCopy | kBlitFilterBilinear | kBlitUseSourceAlpha, xOff, 0.0f);
-  IBitmap scratch(mScratchBitmap.get(), W, H);
-  IRECT dest(x, y, x + W, y + H);
-  return DrawBitmap(&scratch, &dest, 0, 0, blend);
+  // The scratch is already at the draw scale.
+  const IRECT d = ToDrawPixels(IRECT(x, y, x + base->width, y + base->height));
+  const IRECT r = d.Intersect(ToDrawPixels(mDrawRect));
+  if (!r.IsEmpty())
+    LICE_Blit(mDrawBitmap.get(), mScratchBitmap.get(), r.left, r.top, r.left - d.left, r.top - d.top, r.W(), r.H(),
+              Weight(blend), Mode(blend));
+  return true;
 }
 
 // ---- Shapes ------------------------------------------------------------------------------
 
 bool IGraphics::DrawPoint(const IColor* color, float x, float y, const IChannelBlend* blend, bool)
 {
-  LICE_PutPixel(mDrawBitmap.get(), (int) (x + 0.5f), (int) (y + 0.5f), Pack(color), Weight(blend), Mode(blend));
+  if (mDrawScale == 1.0f)
+  {
+    LICE_PutPixel(mDrawBitmap.get(), (int) (x + 0.5f), (int) (y + 0.5f), Pack(color), Weight(blend), Mode(blend));
+    return true;
+  }
+  // A point is the editor pixel it covers, scaled.
+  const int px = (int) (x + 0.5f), py = (int) (y + 0.5f);
+  const IRECT r = ToDrawPixels(IRECT(px, py, px + 1, py + 1));
+  LICE_FillRect(mDrawBitmap.get(), r.left, r.top, r.W(), r.H(), Pack(color), Weight(blend), Mode(blend));
   return true;
 }
 
 bool IGraphics::ForcePixel(const IColor* color, int x, int y)
 {
   LICE_SysBitmap* bm = mDrawBitmap.get();
-  if (bm && x >= 0 && y >= 0 && x < bm->getWidth() && y < bm->getHeight())
-    bm->getBits()[(size_t) y * bm->getRowSpan() + x] = Pack(color);
+  const IRECT r = ToDrawPixels(IRECT(x, y, x + 1, y + 1));
+  for (int py = r.top; py < r.bottom; ++py)
+    for (int px = r.left; px < r.right; ++px)
+      if (bm && px >= 0 && py >= 0 && px < bm->getWidth() && py < bm->getHeight())
+        bm->getBits()[(size_t) py * bm->getRowSpan() + px] = Pack(color);
   return true;
 }
 
 bool IGraphics::DrawLine(const IColor* color, float x1, float y1, float x2, float y2, const IChannelBlend* blend,
                          bool aa)
 {
-  LICE_Line(mDrawBitmap.get(), (int) x1, (int) y1, (int) x2, (int) y2, Pack(color), Weight(blend), Mode(blend), aa);
+  LICE_Line(mDrawBitmap.get(), Scaled((int) x1), Scaled((int) y1), Scaled((int) x2), Scaled((int) y2), Pack(color),
+            Weight(blend), Mode(blend), aa);
   return true;
 }
 
 bool IGraphics::DrawArc(const IColor* color, float cx, float cy, float r, float minAngle, float maxAngle,
                         const IChannelBlend* blend, bool aa)
 {
-  LICE_Arc(mDrawBitmap.get(), cx, cy, r, minAngle, maxAngle, Pack(color), Weight(blend), Mode(blend), aa);
+  LICE_Arc(mDrawBitmap.get(), Scaled(cx), Scaled(cy), Scaled(r), minAngle, maxAngle, Pack(color), Weight(blend),
+           Mode(blend), aa);
   return true;
 }
 
 bool IGraphics::DrawCircle(const IColor* color, float cx, float cy, float r, const IChannelBlend* blend, bool aa)
 {
-  LICE_Circle(mDrawBitmap.get(), cx, cy, r, Pack(color), Weight(blend), Mode(blend), aa);
+  LICE_Circle(mDrawBitmap.get(), Scaled(cx), Scaled(cy), Scaled(r), Pack(color), Weight(blend), Mode(blend), aa);
   return true;
 }
 
 bool IGraphics::RoundRect(const IColor* color, IRECT* r, const IChannelBlend* blend, int cornerRadius, bool aa)
 {
-  LICE_RoundRect(mDrawBitmap.get(), (float) r->left, (float) r->top, (float) r->W(), (float) r->H(), cornerRadius,
+  const IRECT d = ToDrawPixels(*r);
+  LICE_RoundRect(mDrawBitmap.get(), (float) d.left, (float) d.top, (float) d.W(), (float) d.H(), Scaled(cornerRadius),
                  Pack(color), Weight(blend), Mode(blend), aa);
   return true;
 }
 
 bool IGraphics::FillRoundRect(const IColor* color, IRECT* r, const IChannelBlend* blend, int cornerRadius, bool aa)
 {
-  const int c = cornerRadius, L = r->left, T = r->top, R = r->right, B = r->bottom, W = r->W(), H = r->H();
+  const IRECT d = ToDrawPixels(*r);
+  const int c = Scaled(cornerRadius), L = d.left, T = d.top, R = d.right, B = d.bottom, W = d.W(), H = d.H();
   LICE_SysBitmap* bm = mDrawBitmap.get();
   const LICE_pixel px = Pack(color);
   const float wt = Weight(blend);
@@ -205,43 +288,63 @@ bool IGraphics::FillRoundRect(const IColor* color, IRECT* r, const IChannelBlend
 
 bool IGraphics::FillIRect(const IColor* color, IRECT* r, const IChannelBlend* blend)
 {
-  LICE_FillRect(mDrawBitmap.get(), r->left, r->top, r->W(), r->H(), Pack(color), Weight(blend), Mode(blend));
+  const IRECT d = ToDrawPixels(*r);
+  LICE_FillRect(mDrawBitmap.get(), d.left, d.top, d.W(), d.H(), Pack(color), Weight(blend), Mode(blend));
   return true;
 }
 
 bool IGraphics::FillCircle(const IColor* color, int cx, int cy, float r, const IChannelBlend* blend, bool aa)
 {
-  LICE_FillCircle(mDrawBitmap.get(), (float) cx, (float) cy, r, Pack(color), Weight(blend), Mode(blend), aa);
+  LICE_FillCircle(mDrawBitmap.get(), Scaled((float) cx), Scaled((float) cy), Scaled(r), Pack(color), Weight(blend),
+                  Mode(blend), aa);
   return true;
 }
 
 bool IGraphics::FillTriangle(const IColor* color, int x1, int y1, int x2, int y2, int x3, int y3, IChannelBlend* blend)
 {
-  LICE_FillTriangle(mDrawBitmap.get(), x1, y1, x2, y2, x3, y3, Pack(color), Weight(blend), Mode(blend));
+  LICE_FillTriangle(mDrawBitmap.get(), Scaled(x1), Scaled(y1), Scaled(x2), Scaled(y2), Scaled(x3), Scaled(y3),
+                    Pack(color), Weight(blend), Mode(blend));
   return true;
 }
 
 bool IGraphics::FillIConvexPolygon(const IColor* color, int* x, int* y, int n, const IChannelBlend* blend)
 {
-  LICE_FillConvexPolygon(mDrawBitmap.get(), x, y, n, Pack(color), Weight(blend), Mode(blend));
+  if (mDrawScale == 1.0f || n <= 0)
+  {
+    LICE_FillConvexPolygon(mDrawBitmap.get(), x, y, n, Pack(color), Weight(blend), Mode(blend));
+    return true;
+  }
+  // The scaled corners, on the stack for any polygon a control draws.
+  const int kStack = 64;
+  int sx[kStack], sy[kStack];
+  std::vector<int> heapX, heapY;
+  int* px = sx;
+  int* py = sy;
+  if (n > kStack)
+  {
+    heapX.resize((size_t) n), heapY.resize((size_t) n);
+    px = heapX.data(), py = heapY.data();
+  }
+  for (int i = 0; i < n; ++i) px[i] = Scaled(x[i]), py[i] = Scaled(y[i]);
+  LICE_FillConvexPolygon(mDrawBitmap.get(), px, py, n, Pack(color), Weight(blend), Mode(blend));
   return true;
 }
 
 IColor IGraphics::GetPoint(int x, int y)
 {
-  const LICE_pixel p = LICE_GetPixel(mDrawBitmap.get(), x, y);
+  const LICE_pixel p = LICE_GetPixel(mDrawBitmap.get(), Scaled(x), Scaled(y));
   return IColor((int) LICE_GETA(p), (int) LICE_GETR(p), (int) LICE_GETG(p), (int) LICE_GETB(p));
 }
 
 bool IGraphics::DrawVerticalLine(const IColor* color, int x, int yLo, int yHi)
 {
-  LICE_Line(mDrawBitmap.get(), x, yLo, x, yHi, Pack(color), 1.0f, kBlitCopy, false);
+  LICE_Line(mDrawBitmap.get(), Scaled(x), Scaled(yLo), Scaled(x), Scaled(yHi), Pack(color), 1.0f, kBlitCopy, false);
   return true;
 }
 
 bool IGraphics::DrawHorizontalLine(const IColor* color, int y, int xLo, int xHi)
 {
-  LICE_Line(mDrawBitmap.get(), xLo, y, xHi, y, Pack(color), 1.0f, kBlitCopy, false);
+  LICE_Line(mDrawBitmap.get(), Scaled(xLo), Scaled(y), Scaled(xHi), Scaled(y), Pack(color), 1.0f, kBlitCopy, false);
   return true;
 }
 
@@ -320,6 +423,23 @@ LICE_CachedFont* IGraphics::CacheFont(IText* text)
 bool IGraphics::DrawIText(IText* text, const char* str, IRECT* r, bool measure)
 {
   if (!str || !*str) return true;
+  if (mDrawScale != 1.0f)
+  {
+    // The same text at the scaled size in the scaled rectangle; a measure
+    // comes back in editor pixels.
+    IText scaled = *text;
+    scaled.size = (int) std::lround(text->size * mDrawScale);
+    scaled.cachedFont = nullptr;
+    IRECT d = ToDrawPixels(*r);
+    const float s = mDrawScale;
+    mDrawScale = 1.0f;
+    const bool ok = DrawIText(&scaled, str, &d, measure);
+    mDrawScale = s;
+    if (measure)
+      *r = IRECT((int) std::lround(d.left / s), (int) std::lround(d.top / s), (int) std::lround(d.right / s),
+                 (int) std::lround(d.bottom / s));
+    return ok;
+  }
   LICE_CachedFont* font = text->cachedFont ? text->cachedFont : CacheFont(text);
   if (!font) return false;
   WDL_MutexLock lock(&CachedFontUse());

@@ -87,6 +87,9 @@ struct IBitmap
   LICE_IBitmap* data = nullptr;
   int width = 0, height = 0, frameCount = 1;
   bool framesAreHorizontal = false;
+  // The image's resource id when it was loaded by id (its sets for larger
+  // scales are found by it), else -1.
+  int id = -1;
 
   IBitmap() = default;
   IBitmap(LICE_IBitmap* d, int w, int h, int n = 1, bool horizontal = false)

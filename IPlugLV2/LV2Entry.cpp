@@ -196,14 +196,15 @@ LV2UI_Handle InstantiateEditor(const LV2UI_Descriptor*, const char* pluginURI, c
   host.resize = static_cast<const LV2UI_Resize*>(Feature(features, LV2_UI__resize));
   editor->plug->SetUIHost(host, c->nIn, c->nOut);
   graphics->SetRunLoop(&editor->loop);
+  // The desktop's scale (LV2 hosts pass none we take yet).
+  graphics->SetContentScale(IGraphicsLinux::DesktopScale());
   editor->graphics = graphics;
   *widget = nullptr;
   if (parent)
   {
     if (!editor->Open(parent)) return nullptr;
     *widget = graphics->GetWindow();
-    if (host.resize) host.resize->ui_resize(host.resize->handle, graphics->Width() * graphics->GetContentScale(),
-                                            graphics->Height() * graphics->GetContentScale());
+    if (host.resize) host.resize->ui_resize(host.resize->handle, graphics->DrawWidth(), graphics->DrawHeight());
   }
   return editor.release();
 }

@@ -1,5 +1,6 @@
 #include "IPlugVST3View.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -52,7 +53,7 @@ tresult PLUGIN_API IPlugVST3View::attached(void* parent, FIDString type)
     mRunLoop.reset(loop ? new VST3RunLoop(loop) : nullptr);
     if (loop) loop->release();  // the adapter keeps its own reference
     linux->SetRunLoop(mRunLoop.get());
-    linux->SetContentScale(mScale);
+    linux->SetContentScale(Scale());
   }
   if (!graphics->OpenWindow(parent)) return kResultFalse;
   systemWindow = parent;
@@ -74,7 +75,8 @@ tresult PLUGIN_API IPlugVST3View::getSize(ViewRect* size)
 {
   IGraphics* graphics = mPlug ? mPlug->GetGUI() : nullptr;
   if (!graphics || !size) return kResultFalse;
-  *size = ViewRect(0, 0, graphics->Width() * mScale, graphics->Height() * mScale);
+  const float s = Scale();
+  *size = ViewRect(0, 0, (int32) std::lround(graphics->Width() * s), (int32) std::lround(graphics->Height() * s));
   return kResultOk;
 }
 
@@ -92,16 +94,30 @@ tresult PLUGIN_API IPlugVST3View::onSize(ViewRect* newSize)
   return kResultTrue;
 }
 
+float IPlugVST3View::Scale()
+{
+  // A host that never sets a factor gets the desktop's (Xft.dpi / 96).
+  if (!mHostScaled)
+  {
+    mScale = IGraphicsLinux::DesktopScale();
+    mHostScaled = true;
+  }
+  return mScale;
+}
+
 tresult PLUGIN_API IPlugVST3View::setContentScaleFactor(ScaleFactor factor)
 {
-  const int scale = factor >= 1.5f ? 2 : 1;
-  if (scale == mScale) return kResultOk;
+  // Any factor from 1 to 3; what the host sets wins over the desktop's.
+  const float scale = !(factor >= 1.0f) ? 1.0f : factor > 3.0f ? 3.0f : factor;
+  const float before = Scale();
   mScale = scale;
+  if (scale == before) return kResultOk;
   if (auto* linux = dynamic_cast<IGraphicsLinux*>(mPlug ? mPlug->GetGUI() : nullptr)) linux->SetContentScale(mScale);
   // An open editor has a new size: the host's frame must follow.
   if (isAttached() && plugFrame && mPlug->GetGUI())
   {
-    ViewRect r(0, 0, mPlug->GetGUI()->Width() * mScale, mPlug->GetGUI()->Height() * mScale);
+    ViewRect r;
+    getSize(&r);
     plugFrame->resizeView(this, &r);
   }
   return kResultOk;
@@ -110,6 +126,7 @@ tresult PLUGIN_API IPlugVST3View::setContentScaleFactor(ScaleFactor factor)
 void IPlugVST3View::resize(int w, int h)
 {
   mExpectingNewSize = true;
-  ViewRect r(0, 0, w * mScale, h * mScale);
+  const float s = Scale();
+  ViewRect r(0, 0, (int32) std::lround(w * s), (int32) std::lround(h * s));
   if (plugFrame) plugFrame->resizeView(this, &r);
 }

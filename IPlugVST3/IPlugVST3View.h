@@ -36,6 +36,9 @@ public:
 private:
   IPlugVST3* mPlug;
   bool mExpectingNewSize = false;
-  int mScale = 1;
+  // The host's factor once it sets one; until then the desktop's.
+  float Scale();
+  float mScale = 1.0f;
+  bool mHostScaled = false;
   std::unique_ptr<VST3RunLoop> mRunLoop;  // kept past removed(): a host may call it from within the loop
 };

@@ -1,5 +1,7 @@
-// plushgrit-artwork OUTDIR: draws the editor's five images with our own
-// raster and text layers and writes them as PNG files:
+// plushgrit-artwork FONTDIR OUTDIR: draws the editor's five images with our
+// own raster and text layers and writes them as PNG files, each at 1x and in
+// sets for larger screens (Name@1.5x.png, Name@2x.png, Name@3x.png), drawn at
+// that resolution rather than enlarged:
 //   Plushgrit_Background.png   383 x 300, the panel with its labels
 //   Knob_In_Frames.png         21 frames, 62 x 54 each, stacked
 //   Knob_Out_Frames.png        21 frames, 60 x 52
@@ -25,6 +27,12 @@ RGB Mix(RGB a, RGB b, double t) { return {a.r + (b.r - a.r) * t, a.g + (b.g - a.
 unsigned Byte(double v) { return v <= 0.0 ? 0u : v >= 255.0 ? 255u : (unsigned) (v + 0.5); }
 LICE_pixel Word(RGB c, double alpha = 1.0) { return LICE_RGBA(Byte(c.r), Byte(c.g), Byte(c.b), Byte(alpha * 255.0)); }
 double Clamp01(double v) { return v < 0.0 ? 0.0 : v > 1.0 ? 1.0 : v; }
+
+// The scale being drawn: every helper takes 1x coordinates and sizes and
+// draws them this many times larger.
+double gScale = 1.0;
+double S(double v) { return v * gScale; }
+int Si(double v) { return (int) std::lround(v * gScale); }
 
 // The palette: plum panel, warm cream print, amber accents.
 const RGB kPlumTop = {62, 36, 70}, kPlumBottom = {27, 16, 33}, kCream = {240, 226, 196}, kAmber = {246, 164, 66};
@@ -54,6 +62,7 @@ void Blend(LICE_IBitmap* bm, int x, int y, RGB c, double a)
 template <class Shade>
 void Disc(LICE_IBitmap* bm, double cx, double cy, double r, Shade shade, double opacity = 1.0)
 {
+  cx = S(cx), cy = S(cy), r = S(r);
   for (int y = (int) (cy - r - 2); y <= (int) (cy + r + 2); ++y)
     for (int x = (int) (cx - r - 2); x <= (int) (cx + r + 2); ++x)
     {
@@ -67,6 +76,7 @@ void Disc(LICE_IBitmap* bm, double cx, double cy, double r, Shade shade, double 
 // clockwise), antialiased on every edge.
 void Ring(LICE_IBitmap* bm, double cx, double cy, double r0, double r1, double a0, double a1, RGB c, double opacity)
 {
+  cx = S(cx), cy = S(cy), r0 = S(r0), r1 = S(r1);
   for (int y = (int) (cy - r1 - 2); y <= (int) (cy + r1 + 2); ++y)
     for (int x = (int) (cx - r1 - 2); x <= (int) (cx + r1 + 2); ++x)
     {
@@ -82,6 +92,7 @@ void Ring(LICE_IBitmap* bm, double cx, double cy, double r0, double r1, double a
 // A thick antialiased line segment with round ends.
 void Stroke(LICE_IBitmap* bm, double x0, double y0, double x1, double y1, double width, RGB c, double opacity = 1.0)
 {
+  x0 = S(x0), y0 = S(y0), x1 = S(x1), y1 = S(y1), width = S(width);
   const double minx = std::fmin(x0, x1) - width, maxx = std::fmax(x0, x1) + width;
   const double miny = std::fmin(y0, y1) - width, maxy = std::fmax(y0, y1) + width;
   const double vx = x1 - x0, vy = y1 - y0, len2 = vx * vx + vy * vy;
@@ -99,6 +110,7 @@ void Stroke(LICE_IBitmap* bm, double x0, double y0, double x1, double y1, double
 template <class Shade>
 void Rounded(LICE_IBitmap* bm, double l, double t, double r, double b, double radius, Shade shade, double opacity = 1.0)
 {
+  l = S(l), t = S(t), r = S(r), b = S(b), radius = S(radius);
   for (int y = (int) t - 1; y <= (int) b + 1; ++y)
     for (int x = (int) l - 1; x <= (int) r + 1; ++x)
     {
@@ -117,12 +129,15 @@ struct Type
   LICE_CachedFont font;
   Type(int height, bool bold)
   {
+    height = Si(height);
     font.SetFromHFont(DC_CreateFont(height, 0, 0, 0, bold ? 700 : 400, false, false, false, DC_QUALITY_ANTIALIASED,
                                     bold ? "Tahoma Bold" : "Tahoma"),
                       LICE_FONT_FLAG_OWNS_HFONT);
   }
+  // In the drawn bitmap's pixels.
   int Width(const char* text, int spacing)
   {
+    spacing = Si(spacing);
     int w = 0;
     for (const char* p = text; *p; ++p)
     {
@@ -134,6 +149,10 @@ struct Type
   }
   // Letter-spaced text centred on cx (or starting at x when cx < 0).
   void Draw(LICE_IBitmap* bm, const char* text, int x, int y, RGB c, int spacing = 0, double alpha = 1.0)
+  {
+    DrawAt(bm, text, Si(x), Si(y), c, Si(spacing), alpha);
+  }
+  void DrawAt(LICE_IBitmap* bm, const char* text, int x, int y, RGB c, int spacing, double alpha)
   {
     font.SetTextColor(Word(c, alpha));
     for (const char* p = text; *p; ++p)
@@ -147,7 +166,7 @@ struct Type
   }
   void Centred(LICE_IBitmap* bm, const char* text, int cx, int y, RGB c, int spacing = 0, double alpha = 1.0)
   {
-    Draw(bm, text, cx - Width(text, spacing) / 2, y, c, spacing, alpha);
+    DrawAt(bm, text, Si(cx) - Width(text, spacing) / 2, Si(y), c, Si(spacing), alpha);
   }
 };
 
@@ -179,8 +198,12 @@ void DrawBackground(LICE_IBitmap* bm)
 
   // A lit top edge and a thin rule under the title.
   for (int x = 0; x < W; ++x) Blend(bm, x, 0, kCream, 0.25), Blend(bm, x, H - 1, kInk, 0.6);
-  for (int x = 16; x < W - 16; ++x)
-    if (x < 128 || x > 254) Blend(bm, x, 54, kAmber, 0.35), Blend(bm, x, 55, kInk, 0.5);
+  for (int x = Si(16); x < W - Si(16); ++x)
+    if (x < Si(128) || x > Si(254))
+    {
+      for (int y = Si(54); y < Si(55); ++y) Blend(bm, x, y, kAmber, 0.35);
+      for (int y = Si(55); y < Si(56); ++y) Blend(bm, x, y, kInk, 0.5);
+    }
 
   Type title(30, true), small(10, true), label(12, true);
   title.Draw(bm, "PLUSHGRIT", 18, 12, kInk, 3, 0.6);  // a soft drop under the title
@@ -219,10 +242,12 @@ void DrawBackground(LICE_IBitmap* bm)
   ReadoutWell(bm, 292, 256, 374, 274);
   ReadoutWell(bm, 149, 280, 231, 298);
 
+  // Corners of the 1x panel.
+  const int w1 = (int) std::lround(W / gScale), h1 = (int) std::lround(H / gScale);
   Screw(bm, 9, 9);
-  Screw(bm, W - 10, 9);
-  Screw(bm, 9, H - 10);
-  Screw(bm, W - 10, H - 10);
+  Screw(bm, w1 - 10, 9);
+  Screw(bm, 9, h1 - 10);
+  Screw(bm, w1 - 10, h1 - 10);
 }
 
 // One knob position: a soft shadow, a domed body, an amber arc for the
@@ -245,9 +270,9 @@ void DrawKnob(LICE_IBitmap* bm, int top, int w, int h, double value, bool big)
          big ? 4.0 : 2.6, kCream);
 }
 
-bool WriteKnobStrip(const std::string& dir, const char* name, int w, int h, int frames, bool big)
+bool WriteKnobStrip(const std::string& dir, const std::string& name, int w, int h, int frames, bool big)
 {
-  LICE_MemBitmap strip(w, h * frames);
+  LICE_MemBitmap strip(Si(w), Si(h * frames));
   LICE_Clear(&strip, 0);
   for (int f = 0; f < frames; ++f) DrawKnob(&strip, f * h, w, h, (double) f / (frames - 1), big);
   return LICE_WritePNG((dir + "/" + name).c_str(), &strip);
@@ -263,13 +288,21 @@ int main(int argc, char** argv)
   }
   DC_SetFontFolder(argv[1]);
   const std::string out = argv[2];
-  LICE_MemBitmap background(383, 300);
-  DrawBackground(&background);
-  const bool ok = LICE_WritePNG((out + "/Plushgrit_Background.png").c_str(), &background) &&
-                  WriteKnobStrip(out, "Knob_In_Frames.png", 62, 54, 21, false) &&
-                  WriteKnobStrip(out, "Knob_Out_Frames.png", 60, 52, 21, false) &&
-                  WriteKnobStrip(out, "Knob_Mix_Frames.png", 56, 52, 21, false) &&
-                  WriteKnobStrip(out, "Knob_Drive_Frames.png", 112, 112, 101, true);
+  bool ok = true;
+  for (double scale : {1.0, 1.5, 2.0, 3.0})
+  {
+    gScale = scale;
+    char suffix[16] = "";
+    if (scale != 1.0) snprintf(suffix, sizeof(suffix), "@%gx", scale);
+    const std::string set = std::string(suffix) + ".png";
+    LICE_MemBitmap background(Si(383), Si(300));
+    DrawBackground(&background);
+    ok = ok && LICE_WritePNG((out + "/Plushgrit_Background" + set).c_str(), &background) &&
+         WriteKnobStrip(out, "Knob_In_Frames" + set, 62, 54, 21, false) &&
+         WriteKnobStrip(out, "Knob_Out_Frames" + set, 60, 52, 21, false) &&
+         WriteKnobStrip(out, "Knob_Mix_Frames" + set, 56, 52, 21, false) &&
+         WriteKnobStrip(out, "Knob_Drive_Frames" + set, 112, 112, 101, true);
+  }
   if (!ok) fprintf(stderr, "plushgrit-artwork: cannot write the images into %s\n", out.c_str());
   return ok ? 0 : 1;
 }

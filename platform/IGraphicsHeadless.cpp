@@ -41,7 +41,14 @@ bool IGraphicsHeadless::DrawScreen(IRECT* area)
   LICE_SysBitmap* drawn = GetDrawBitmap();
   if (!drawn || !area) return false;
   ++mScreenCopies;
-  LICE_Blit(mScreen.get(), drawn, area->left, area->top, area->left, area->top, area->W(), area->H(), 1.0f, kBlitCopy);
+  // The screen is as large as the drawing: the draw scale's pixels.
+  if (mScreen->getWidth() != drawn->getWidth() || mScreen->getHeight() != drawn->getHeight())
+  {
+    mScreen->resize(drawn->getWidth(), drawn->getHeight());
+    LICE_Clear(mScreen.get(), 0);
+  }
+  const IRECT r = ToDrawPixels(*area);
+  LICE_Blit(mScreen.get(), drawn, r.left, r.top, r.left, r.top, r.W(), r.H(), 1.0f, kBlitCopy);
   return true;
 }
 

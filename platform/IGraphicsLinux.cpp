@@ -6,6 +6,7 @@
 #include <sys/shm.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -34,13 +35,14 @@ static int BitCount(unsigned long mask)
 
 // ---- The view ----------------------------------------------------------------------
 
-X11View_vPlushgrit_vst3::X11View_vPlushgrit_vst3(IGraphicsLinux* graphics, Window parent, int scale)
+X11View_vPlushgrit_vst3::X11View_vPlushgrit_vst3(IGraphicsLinux* graphics, Window parent, float scale)
     : mGraphics(graphics), mScale(scale)
 {
   mDisplay = X11OpenOwnDisplay();
   if (!mDisplay) return;
   X11ErrorTrap trap(mDisplay);
-  const int w = graphics->Width() * scale, h = graphics->Height() * scale;
+  // The context draws at the window's resolution already.
+  const int w = graphics->DrawWidth(), h = graphics->DrawHeight();
   XWindowAttributes parentAttrs;
   // A parent that does not exist (or is gone by now) is refused; only no
   // parent at all means a window of its own on the root.
@@ -192,11 +194,11 @@ void X11View_vPlushgrit_vst3::Blit(IRECT r)
   LICE_SysBitmap* bm = mGraphics->GetDrawBitmap();
   if (!bm || !mImage || !Shown()) return;
   X11ErrorTrap trap(mDisplay);
-  r = r.Intersect(IRECT(0, 0, mGraphics->Width(), mGraphics->Height()));
+  r = mGraphics->ToDrawPixels(r).Intersect(IRECT(0, 0, bm->getWidth(), bm->getHeight()));
+  r = r.Intersect(IRECT(0, 0, mImage->width, mImage->height));
   if (r.IsEmpty() || r.W() <= 0 || r.H() <= 0) return;
-  const int s = mScale;
-  ConvertToImage(bm, r, mImage, s);
-  const int px = r.left * s, py = r.top * s, pw = r.W() * s, ph = r.H() * s;
+  ConvertToImage(bm, r, mImage, 1);
+  const int px = r.left, py = r.top, pw = r.W(), ph = r.H();
   if (mUseShm)
   {
     // The trap's closing sync also means the server has read the memory
@@ -211,12 +213,12 @@ void X11View_vPlushgrit_vst3::Blit(IRECT r)
   if (!mGone) ++mCopies;
 }
 
-void X11View_vPlushgrit_vst3::Resize(int scale)
+void X11View_vPlushgrit_vst3::Resize(float scale)
 {
   mScale = scale;
   if (!Shown()) return;
   X11ErrorTrap trap(mDisplay);
-  const int w = mGraphics->Width() * scale, h = mGraphics->Height() * scale;
+  const int w = mGraphics->DrawWidth(), h = mGraphics->DrawHeight();
   DestroyImage();
   XResizeWindow(mDisplay, mWindow, (unsigned) w, (unsigned) h);
   CreateImage(w, h);
@@ -290,15 +292,16 @@ void X11View_vPlushgrit_vst3::Handle(XEvent& ev)
       break;
     case Expose:
     {
-      const int s = mScale;
+      // The editor pixels that cover the exposed window pixels.
       const XExposeEvent& e = ev.xexpose;
-      Blit(IRECT(e.x / s, e.y / s, (e.x + e.width + s - 1) / s, (e.y + e.height + s - 1) / s));
+      Blit(IRECT((int) std::floor(e.x / mScale), (int) std::floor(e.y / mScale), (int) std::ceil((e.x + e.width) / mScale),
+                 (int) std::ceil((e.y + e.height) / mScale)));
       break;
     }
     case ButtonPress:
     {
       const XButtonEvent& b = ev.xbutton;
-      const int x = b.x / mScale, y = b.y / mScale;
+      const int x = ToEditor(b.x), y = ToEditor(b.y);
       HideTooltip();
       if (b.button == 4 || b.button == 5)
       {
@@ -328,13 +331,13 @@ void X11View_vPlushgrit_vst3::Handle(XEvent& ev)
       const XButtonEvent& b = ev.xbutton;
       if ((b.button != 1 && b.button != 3) || mEntry) break;
       IMouseMod mod = Mods(b.state, (int) b.button);
-      mGraphics->OnMouseUp(b.x / mScale, b.y / mScale, &mod);
+      mGraphics->OnMouseUp(ToEditor(b.x), ToEditor(b.y), &mod);
       break;
     }
     case MotionNotify:
     {
       const XMotionEvent& m = ev.xmotion;
-      const int x = m.x / mScale, y = m.y / mScale;
+      const int x = ToEditor(m.x), y = ToEditor(m.y);
       mPrevX = x;
       mPrevY = y;
       IMouseMod mod = Mods(m.state, 0);
@@ -407,11 +410,12 @@ IGraphicsLinux::IGraphicsLinux(IPlugBase* plug, int width, int height, int fps) 
 
 IGraphicsLinux::~IGraphicsLinux() { CloseWindow(); }
 
-void IGraphicsLinux::SetContentScale(int scale)
+void IGraphicsLinux::SetContentScale(float scale)
 {
-  scale = scale >= 2 ? 2 : 1;
+  scale = !(scale >= 1.0f) ? 1.0f : scale > 3.0f ? 3.0f : scale;
   if (scale == mScale) return;
   mScale = scale;
+  SetDrawScale(scale);
   if (mView) ResizeView();
 }
 
@@ -420,6 +424,7 @@ void IGraphicsLinux::SetContentScale(int scale)
 void IGraphicsLinux::ResizeView()
 {
   mView->Resize(mScale);
+  if (!mDrawBitmap) PrepDraw();
   SetAllControlsDirty();
   IRECT all(0, 0, mWidth, mHeight);
   Draw(&all);

@@ -23,10 +23,15 @@ public:
   // The loop the next OpenWindow attaches to (not owned); null gives a
   // thread of its own.
   void SetRunLoop(EditorRunLoop* loop) { mRunLoop = loop; }
-  // 1 or 2: the window is that many times the editor size, pixel-doubled,
-  // and pointer positions are scaled back.
-  void SetContentScale(int scale);
-  int GetContentScale() const { return mScale; }
+  // 1 to 3: the window is that many times the editor size, drawn at that
+  // resolution (see IGraphics::SetDrawScale), and pointer positions are
+  // mapped back to editor pixels.
+  void SetContentScale(float scale);
+  float GetContentScale() const { return mScale; }
+  // The desktop's own factor, as GTK and Qt programs on X11 read it: the
+  // Xft.dpi resource over 96, within 1 to 3; 1 without a display or the
+  // resource.
+  static float DesktopScale();
   // The X window id of the editor while it is open, else 0.
   unsigned long GetXWindow() const;
   // Screen copies made since the window opened (0 when closed).
@@ -69,5 +74,5 @@ private:
   std::unique_ptr<X11View_vPlushgrit_vst3> mView;
   EditorRunLoop* mRunLoop = nullptr;
   std::unique_ptr<ThreadRunLoop> mOwnLoop;
-  int mScale = 1;
+  float mScale = 1.0f;
 };

@@ -1,9 +1,12 @@
 // The X11 context's paths, addresses, message boxes and file prompts.
+#include <cstdlib>
 #include <cstring>
 
 #include "Desktop.h"
 #include "IGraphicsLinux.h"
 #include "lice.h"
+// Xlib last: its macros would break the headers above.
+#include "X11ErrorTrap.h"
 
 void IGraphicsLinux::HostPath(WDL_String* path) { path->Set(desktop::HostPath().c_str()); }
 
@@ -44,4 +47,29 @@ void IGraphicsLinux::PromptForFile(WDL_String* file, EFileAction action, WDL_Str
 bool IGraphicsLinux::OpenURL(const char* url, const char*, const char*, const char*)
 {
   return desktop::OpenWithSystem(url);
+}
+
+float IGraphicsLinux::DesktopScale()
+{
+  Display* dpy = X11OpenOwnDisplay();
+  if (!dpy) return 1.0f;
+  float scale = 1.0f;
+  {
+    X11ErrorTrap trap(dpy);
+    // The resource database the desktop loaded: lines of "name:\tvalue".
+    if (const char* resources = XResourceManagerString(dpy))
+      for (const char* line = resources; line && *line;)
+      {
+        if (!strncmp(line, "Xft.dpi:", 8))
+        {
+          const double dpi = strtod(line + 8, nullptr);
+          if (dpi > 0.0) scale = (float) (dpi / 96.0);
+          break;
+        }
+        line = strchr(line, '\n');
+        if (line) ++line;
+      }
+  }
+  X11CloseOwnDisplay(dpy);
+  return scale < 1.0f ? 1.0f : scale > 3.0f ? 3.0f : scale;
 }

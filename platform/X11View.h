@@ -8,6 +8,7 @@
 #include <X11/extensions/XShm.h>
 
 #include <atomic>
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -31,7 +32,7 @@ public:
   static const int kDoubleClickDistance = 4;
   static const unsigned kTooltipDelayMs = 700;
 
-  X11View_vPlushgrit_vst3(IGraphicsLinux* graphics, Window parent, int scale);
+  X11View_vPlushgrit_vst3(IGraphicsLinux* graphics, Window parent, float scale);
   ~X11View_vPlushgrit_vst3() override;
 
   bool IsValid() const { return mDisplay && mWindow && !mGone; }
@@ -51,7 +52,7 @@ public:
   void OnInput() override;
   void Blit(IRECT r);
   // Resizes the window in place to the editor's size times scale.
-  void Resize(int scale);
+  void Resize(float scale);
 
   void OpenTextEntry(IControl* control, IText* style, IRECT area, const char* initial, IParam* param);
   // Ends an open entry, applying its text or not.
@@ -94,7 +95,12 @@ private:
   void PutBitmap(Window w, LICE_IBitmap* bm);
 
   IGraphicsLinux* mGraphics;
-  int mScale;
+  float mScale;
+  // Popup menus, tool tips and the entry are drawn at 1x and enlarged by
+  // this whole factor.
+  int WidgetScale() const { return mScale < 1.5f ? 1 : (int) (mScale + 0.5f); }
+  // A window pixel as the editor pixel it shows.
+  int ToEditor(int px) const { return (int) std::lround(px / mScale); }
   Display* mDisplay = nullptr;
   Window mWindow = 0;
   bool mGone = false;  // destroyed by the server with its parent: never touched again

@@ -39,7 +39,7 @@ const int kItemHeight = 20, kSeparatorHeight = 9, kMenuPad = 4;
 
 void X11View_vPlushgrit_vst3::PutBitmap(Window w, LICE_IBitmap* bm)
 {
-  const int s = mScale, bw = bm->getWidth() * s, bh = bm->getHeight() * s;
+  const int s = WidgetScale(), bw = bm->getWidth() * s, bh = bm->getHeight() * s;
   const int bpp = mDepth > 16 ? 32 : 16;
   char* data = (char*) calloc((size_t) bw * bh, (size_t) bpp / 8);
   XImage* img = XCreateImage(mDisplay, mVisual, (unsigned) mDepth, ZPixmap, 0, data, (unsigned) bw, (unsigned) bh, bpp, 0);
@@ -76,8 +76,9 @@ void X11View_vPlushgrit_vst3::OpenTextEntry(IControl* control, IText* style, IRE
     if (param->Type() == IParam::kTypeDouble) entry->allowed = "0123456789.-+";
     else if (param->Type() != IParam::kTypeNone) entry->allowed = "0123456789-+";
   }
-  const int s = mScale;
-  entry->window = XCreateSimpleWindow(mDisplay, mWindow, area.left * s, area.top * s, (unsigned) (area.W() * s),
+  const int s = WidgetScale();
+  const IRECT at = mGraphics->ToDrawPixels(area);
+  entry->window = XCreateSimpleWindow(mDisplay, mWindow, at.left, at.top, (unsigned) (area.W() * s),
                                       (unsigned) (area.H() * s), 0, 0, 0);
   XSelectInput(mDisplay, entry->window, ExposureMask);
   XMapRaised(mDisplay, entry->window);
@@ -222,7 +223,7 @@ IPopupMenu* X11View_vPlushgrit_vst3::RunMenu(IPopupMenu* menu, IRECT area)
   if (!font || !menu->GetNItems() || !Shown()) return nullptr;
   // Trapped in steps: the waits between events hand the error handlers back.
   std::unique_ptr<X11ErrorTrap> trap(new X11ErrorTrap(mDisplay));
-  const int s = mScale;
+  const int s = WidgetScale();
   std::vector<std::unique_ptr<MenuWindow>> open;
 
   auto draw = [&](MenuWindow& m) {
@@ -301,7 +302,8 @@ IPopupMenu* X11View_vPlushgrit_vst3::RunMenu(IPopupMenu* menu, IRECT area)
 
   int rx = 0, ry = 0;
   Window child;
-  XTranslateCoordinates(mDisplay, mWindow, DefaultRootWindow(mDisplay), area.left * s, area.bottom * s, &rx, &ry, &child);
+  const IRECT at = mGraphics->ToDrawPixels(area);
+  XTranslateCoordinates(mDisplay, mWindow, DefaultRootWindow(mDisplay), at.left, at.bottom, &rx, &ry, &child);
   show(menu, rx, ry);
   XGrabPointer(mDisplay, open[0]->window, False, ButtonPressMask | ButtonReleaseMask | PointerMotionMask, GrabModeAsync,
                GrabModeAsync, 0, 0, CurrentTime);
@@ -437,12 +439,12 @@ void X11View_vPlushgrit_vst3::UpdateTooltipTimer()
   LICE_DrawRect(&bm, 0, 0, bm.getWidth() - 1, bm.getHeight() - 1, Pack(kMenuSeparator));
   int rx = 0, ry = 0;
   Window child;
-  XTranslateCoordinates(mDisplay, mWindow, DefaultRootWindow(mDisplay), mHoverX * mScale, (mHoverY + 18) * mScale, &rx,
-                        &ry, &child);
+  const IRECT at = mGraphics->ToDrawPixels(IRECT(mHoverX, mHoverY + 18, mHoverX, mHoverY + 18));
+  XTranslateCoordinates(mDisplay, mWindow, DefaultRootWindow(mDisplay), at.left, at.top, &rx, &ry, &child);
   XSetWindowAttributes attrs = {};
   attrs.override_redirect = True;
-  mTooltip = XCreateWindow(mDisplay, DefaultRootWindow(mDisplay), rx, ry, (unsigned) (bm.getWidth() * mScale),
-                           (unsigned) (bm.getHeight() * mScale), 0, CopyFromParent, InputOutput, CopyFromParent,
+  mTooltip = XCreateWindow(mDisplay, DefaultRootWindow(mDisplay), rx, ry, (unsigned) (bm.getWidth() * WidgetScale()),
+                           (unsigned) (bm.getHeight() * WidgetScale()), 0, CopyFromParent, InputOutput, CopyFromParent,
                            CWOverrideRedirect, &attrs);
   XMapRaised(mDisplay, mTooltip);
   PutBitmap(mTooltip, &bm);

@@ -1,7 +1,7 @@
 // plushgrit-snapshot RESOURCES: renders the editor at its defaults through
 // the headless platform, with the images in RESOURCES, and writes the VST 3
-// snapshots RESOURCES/Snapshots/<class id>_snapshot.png and, pixel-doubled,
-// <class id>_snapshot_2.0x.png, as hosts look for them.
+// snapshots RESOURCES/Snapshots/<class id>_snapshot.png and, drawn at twice
+// the resolution, <class id>_snapshot_2.0x.png, as hosts look for them.
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -33,11 +33,11 @@ int main(int argc, char** argv)
   for (int i = 0; i < 16; ++i) snprintf(id + 2 * i, 3, "%02X", cid[i]);
   const std::string dir = resources + "/Snapshots";
   mkdir(dir.c_str(), 0755);
-  LICE_MemBitmap doubled(2 * Plushgrit::kWidth, 2 * Plushgrit::kHeight);
-  LICE_ScaledBlit(&doubled, graphics->Screen(), 0, 0, doubled.getWidth(), doubled.getHeight(), 0.0f, 0.0f,
-                  (float) Plushgrit::kWidth, (float) Plushgrit::kHeight, 1.0f, kBlitCopy);
-  if (!LICE_WritePNG((dir + "/" + id + "_snapshot.png").c_str(), graphics->Screen()) ||
-      !LICE_WritePNG((dir + "/" + id + "_snapshot_2.0x.png").c_str(), &doubled))
+  bool ok = LICE_WritePNG((dir + "/" + id + "_snapshot.png").c_str(), graphics->Screen());
+  graphics->SetDrawScale(2.0f);
+  graphics->Draw(&all);
+  ok = ok && LICE_WritePNG((dir + "/" + id + "_snapshot_2.0x.png").c_str(), graphics->Screen());
+  if (!ok)
   {
     fprintf(stderr, "plushgrit-snapshot: cannot write into %s\n", dir.c_str());
     return 1;

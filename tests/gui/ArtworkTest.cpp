@@ -1,9 +1,11 @@
 // The committed editor images are what plushgrit-artwork draws: the program
-// runs into a fresh folder and every pixel of every image must match.
+// runs into a fresh folder and every pixel of every image, in every set,
+// must match.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -15,17 +17,21 @@ TEST(Artwork, CommittedImagesAreWhatTheProgramDraws)
   mkdir(out.c_str(), 0755);
   const std::string cmd = std::string(PLUSHGRIT_ARTWORK_EXE) + " " + PLUSHGRIT_FONT_DIR + " " + out;
   ASSERT_EQ(system(cmd.c_str()), 0) << cmd;
-  for (const char* name : {"Plushgrit_Background.png", "Knob_In_Frames.png", "Knob_Out_Frames.png",
-                           "Knob_Mix_Frames.png", "Knob_Drive_Frames.png"})
-  {
-    std::unique_ptr<LICE_IBitmap> drawn(LICE_LoadPNG((out + "/" + name).c_str()));
-    std::unique_ptr<LICE_IBitmap> committed(
-        LICE_LoadPNG((std::string(PLUSHGRIT_SOURCE_DIR) + "/resources/img/" + name).c_str()));
-    ASSERT_TRUE(drawn && committed) << name;
-    ASSERT_EQ(drawn->getWidth(), committed->getWidth()) << name;
-    ASSERT_EQ(drawn->getHeight(), committed->getHeight()) << name;
-    for (int y = 0; y < drawn->getHeight(); ++y)
-      for (int x = 0; x < drawn->getWidth(); ++x)
-        ASSERT_EQ(LICE_GetPixel(drawn.get(), x, y), LICE_GetPixel(committed.get(), x, y)) << name << " " << x << "," << y;
-  }
+  for (const char* set : {"", "@1.5x", "@2x", "@3x"})
+    for (const char* image :
+         {"Plushgrit_Background", "Knob_In_Frames", "Knob_Out_Frames", "Knob_Mix_Frames", "Knob_Drive_Frames"})
+    {
+      const std::string name = std::string(image) + set + ".png";
+      std::unique_ptr<LICE_IBitmap> drawn(LICE_LoadPNG((out + "/" + name).c_str()));
+      std::unique_ptr<LICE_IBitmap> committed(
+          LICE_LoadPNG((std::string(PLUSHGRIT_SOURCE_DIR) + "/resources/img/" + name).c_str()));
+      ASSERT_TRUE(drawn && committed) << name;
+      ASSERT_EQ(drawn->getWidth(), committed->getWidth()) << name;
+      ASSERT_EQ(drawn->getHeight(), committed->getHeight()) << name;
+      for (int y = 0; y < drawn->getHeight(); ++y)
+        ASSERT_EQ(memcmp(drawn->getBits() + (size_t) y * drawn->getRowSpan(),
+                         committed->getBits() + (size_t) y * committed->getRowSpan(), sizeof(LICE_pixel) * drawn->getWidth()),
+                  0)
+            << name << " row " << y;
+    }
 }

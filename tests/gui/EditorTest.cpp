@@ -189,3 +189,74 @@ TEST_F(Editor, HostChangesRedrawOnlyTheirKnobsAndReadOuts)
   DrawAll();
   EXPECT_STREQ(static_cast<ITextControl*>(graphics->GetControl(7))->GetTextShown(), "-5.00 dB");
 }
+
+namespace
+{
+// Aligned 2 x 2 blocks of the screen within r (editor pixels at 2x) whose
+// four pixels are not all the same.
+long MixedBlocks(LICE_IBitmap* screen, IRECT r)
+{
+  long mixed = 0;
+  for (int y = 2 * r.top; y < 2 * r.bottom; y += 2)
+    for (int x = 2 * r.left; x < 2 * r.right; x += 2)
+    {
+      const LICE_pixel p = LICE_GetPixel(screen, x, y);
+      mixed += LICE_GetPixel(screen, x + 1, y) != p || LICE_GetPixel(screen, x, y + 1) != p ||
+               LICE_GetPixel(screen, x + 1, y + 1) != p;
+    }
+  return mixed;
+}
+}  // namespace
+
+// At 1x the editor draws what it always drew: the snapshot in docs/ is the
+// 1x drawing of the defaults, pixel for pixel.
+TEST_F(Editor, OneTimesIsUnchanged)
+{
+  DrawAll();
+  std::unique_ptr<LICE_IBitmap> before(LICE_LoadPNG(PLUSHGRIT_SOURCE_DIR "/docs/editor.png"));
+  ASSERT_TRUE(before);
+  ASSERT_EQ(graphics->Screen()->getWidth(), before->getWidth());
+  for (int y = 0; y < Plushgrit::kHeight; ++y)
+    for (int x = 0; x < Plushgrit::kWidth; ++x)
+      ASSERT_EQ(Screen(x, y) | 0xFF, LICE_GetPixel(before.get(), x, y) | 0xFF) << x << "," << y;
+}
+
+// At 2x the knobs' edges and the read-outs' text are drawn at the screen's
+// resolution: their 2 x 2 blocks are not uniform, as a doubled 1x image's are.
+TEST_F(Editor, TwiceIsDrawnAtTheScreensResolutionNotDoubled)
+{
+  graphics->SetDrawScale(2.0f);
+  DrawAll();
+  ASSERT_EQ(graphics->Screen()->getWidth(), 766);
+  ASSERT_EQ(graphics->Screen()->getHeight(), 600);
+  const IRECT drive = *graphics->GetControl(5)->GetRECT(), inText(5, 254, 105, 274);
+  EXPECT_GT(MixedBlocks(graphics->Screen(), drive), 500);
+  EXPECT_GT(MixedBlocks(graphics->Screen(), inText), 20);
+  // The same editor: the 2x drawing seen at 1x is close to the 1x drawing.
+  LICE_MemBitmap twice(766, 600);
+  LICE_Copy(&twice, graphics->Screen());
+  graphics->SetDrawScale(1.0f);
+  DrawAll();
+  long far = 0;
+  for (int y = 0; y < Plushgrit::kHeight; ++y)
+    for (int x = 0; x < Plushgrit::kWidth; ++x)
+    {
+      const LICE_pixel a = Screen(x, y), b = LICE_GetPixel(&twice, 2 * x, 2 * y);
+      far += std::abs((int) LICE_GETG(a) - (int) LICE_GETG(b)) > 64;
+    }
+  EXPECT_LT(far, Plushgrit::kWidth * Plushgrit::kHeight / 50);
+}
+
+// Every factor from 1 to 3: the drawing is the rounded scaled size.
+TEST_F(Editor, AnyFactorDrawsAtItsRoundedSize)
+{
+  for (float scale : {1.25f, 1.5f, 1.75f, 2.5f, 3.0f})
+  {
+    graphics->SetDrawScale(scale);
+    DrawAll();
+    EXPECT_EQ(graphics->Screen()->getWidth(), (int) std::lround(383 * scale)) << scale;
+    EXPECT_EQ(graphics->Screen()->getHeight(), (int) std::lround(300 * scale)) << scale;
+  }
+  graphics->SetDrawScale(0.5f);  // below 1 means 1
+  EXPECT_EQ(graphics->GetDrawScale(), 1.0f);
+}

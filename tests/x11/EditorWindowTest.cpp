@@ -8,12 +8,14 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <thread>
 #include <vector>
 
+#include "BundleRegistry.h"
 #include "HostRunLoop.h"
 #include "HostedPlugin.h"
 #include "XHost.h"
@@ -27,6 +29,7 @@
 #include "public.sdk/source/common/memorystream.h"
 // Xlib last: its macros would break the headers above.
 #include <X11/Xlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -38,7 +41,7 @@ namespace
 const std::string kResources = std::string(PLUSHGRIT_BUNDLE) + "/Contents/Resources";
 
 // The headless editor with the same state: its pixels as 0xRRGGBB.
-std::vector<uint32_t> Headless(const vst3host::Bytes& state)
+std::vector<uint32_t> Headless(const vst3host::Bytes& state, float scale = 1.0f)
 {
   UseHeadlessPlatform(true);
   IGraphicsHeadless::SetDefaultResourceFolder(kResources.c_str());
@@ -54,12 +57,13 @@ std::vector<uint32_t> Headless(const vst3host::Bytes& state)
   }
   auto* g = static_cast<IGraphicsHeadless*>(plug->GetGUI());
   IRECT all(0, 0, Plushgrit::kWidth, Plushgrit::kHeight);
+  g->SetDrawScale(scale);
   g->ApplyParameterValues();
   g->SetAllControlsDirty();
   g->Draw(&all);
   std::vector<uint32_t> px;
-  for (int y = 0; y < Plushgrit::kHeight; ++y)
-    for (int x = 0; x < Plushgrit::kWidth; ++x)
+  for (int y = 0; y < g->DrawHeight(); ++y)
+    for (int x = 0; x < g->DrawWidth(); ++x)
     {
       const LICE_pixel p = LICE_GetPixel(g->Screen(), x, y);
       px.push_back(LICE_GETR(p) << 16 | LICE_GETG(p) << 8 | LICE_GETB(p));
@@ -357,29 +361,69 @@ TEST_F(EditorWindow, PopupMenusChooseInSubmenusAndDismissOutside)
   player.join();
 }
 
-TEST_F(EditorWindow, TwiceTheContentScaleDoublesEveryPixelAndScalesThePointerBack)
+// Every factor a host may set: the window is the scaled size, rounded, it
+// shows what the headless editor draws at that factor, and a drag maps back
+// to the same parameter change as at 1x.
+TEST_F(EditorWindow, EveryFactorSizesTheWindowDrawsAtItsResolutionAndMapsThePointerBack)
 {
-  InProcess editor(&frame, host.parent, 2.0f);
-  ASSERT_TRUE(editor.opened);
+  // In-process editors find the bundle's images (and their sets) as the
+  // module registers them.
+  RegisterBundle(Plushgrit::kBundleID, kResources.c_str());
+  for (float scale : {1.25f, 1.5f, 2.0f, 3.0f})
+  {
+    SCOPED_TRACE(scale);
+    InProcess editor(&frame, host.parent, scale);
+    ASSERT_TRUE(editor.opened);
+    const int w = (int) std::lround(383 * scale), h = (int) std::lround(300 * scale);
+    ViewRect size;
+    editor.view->getSize(&size);
+    EXPECT_EQ(size.getWidth(), w);
+    EXPECT_EQ(size.getHeight(), h);
+    loop.Pump(100);
+    EXPECT_EQ(FirstDifference(Grab(host.dpy, host.EditorWindow(), w, h), Headless(vst3host::Bytes(), scale)), -1);
+
+    // Drag the drive knob up 28 of its 112 editor pixels: a sixteenth.
+    auto at = [scale](int v) { return (int) std::lround(v * scale); };
+    host.Move(at(191), at(119));
+    loop.Pump(30);
+    host.Button(1, true);
+    loop.Pump(30);
+    host.Move(at(191), at(105));
+    loop.Pump(30);
+    host.Move(at(191), at(91));
+    loop.Pump(30);
+    host.Button(1, false);
+    loop.Pump(60);
+    EXPECT_DOUBLE_EQ(editor.plug->GetParam(3)->GetNormalized(), 28.0 / 112.0 / 4.0);
+  }
+}
+
+// A host that sets no factor gets the desktop's: Xft.dpi 144 is 1.5.
+TEST_F(EditorWindow, WithoutAHostFactorTheDesktopsIsUsed)
+{
+  const Atom resources = XInternAtom(host.dpy, "RESOURCE_MANAGER", False);
+  const char dpi[] = "Xft.dpi:\t144\n";
+  XChangeProperty(host.dpy, DefaultRootWindow(host.dpy), resources, XA_STRING, 8, PropModeReplace,
+                  (const unsigned char*) dpi, (int) sizeof(dpi) - 1);
+  XSync(host.dpy, False);
+  EXPECT_EQ(IGraphicsLinux::DesktopScale(), 1.5f);
+  IPlugView* view = plugin.Controller()->createView("editor");
   ViewRect size;
-  editor.view->getSize(&size);
-  EXPECT_EQ(size.getWidth(), 766);
-  EXPECT_EQ(size.getHeight(), 600);
-  loop.Pump(100);
-  const std::vector<uint32_t> shown = Grab(host.dpy, host.EditorWindow(), 766, 600);
-  const std::vector<uint32_t> headless = Headless(vst3host::Bytes());
-  ASSERT_EQ(shown.size(), 766u * 600u);
-  long differing = 0;
-  for (int y = 0; y < 600; ++y)
-    for (int x = 0; x < 766; ++x) differing += shown[(size_t) y * 766 + x] != headless[(size_t) (y / 2) * 383 + x / 2];
-  EXPECT_EQ(differing, 0);
-  // A wheel notch at screen (110, 454) is editor (55, 227): the In knob.
-  host.Move(110, 454);
-  loop.Pump(30);
-  host.Button(4, true);
-  host.Button(4, false);
-  loop.Pump(60);
-  EXPECT_DOUBLE_EQ(editor.plug->GetParam(0)->GetNormalized(), 0.51);
+  view->getSize(&size);
+  EXPECT_EQ(size.getWidth(), 575);
+  EXPECT_EQ(size.getHeight(), 450);
+  // What the host sets wins.
+  IPlugViewContentScaleSupport* scaling = nullptr;
+  view->queryInterface(IPlugViewContentScaleSupport::iid, (void**) &scaling);
+  ASSERT_NE(scaling, nullptr);
+  scaling->setContentScaleFactor(1.0f);
+  scaling->release();
+  view->getSize(&size);
+  EXPECT_EQ(size.getWidth(), 383);
+  view->release();
+  XDeleteProperty(host.dpy, DefaultRootWindow(host.dpy), resources);
+  XSync(host.dpy, False);
+  EXPECT_EQ(IGraphicsLinux::DesktopScale(), 1.0f);
 }
 
 TEST_F(EditorWindow, LinksOpenThroughXdgOpenAndHostsWithoutARunLoopGetAThread)

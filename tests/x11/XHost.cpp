@@ -18,7 +18,7 @@ void XHost::NewParent()
 {
   XSetWindowAttributes attrs = {};
   attrs.override_redirect = True;
-  parent = XCreateWindow(dpy, DefaultRootWindow(dpy), 0, 0, 800, 640, 0, CopyFromParent, InputOutput, CopyFromParent,
+  parent = XCreateWindow(dpy, DefaultRootWindow(dpy), 0, 0, 1200, 960, 0, CopyFromParent, InputOutput, CopyFromParent,
                          CWOverrideRedirect, &attrs);
   XMapRaised(dpy, parent);
   XSync(dpy, False);
