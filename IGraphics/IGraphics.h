@@ -241,6 +241,8 @@ private:
   // The image of bitmap at the draw scale: its own data at 1x, else made
   // once (per id and scale) from the nearest larger artwork set.
   LICE_IBitmap* ImageAtDrawScale(const IBitmap* bitmap);
+  // DrawIText with text and r in the draw bitmap's pixels.
+  bool DrawITextInPixels(IText* text, const char* str, IRECT* r, bool measure);
   int ParamOfCapture() const;
 
   // One slot per parameter: the latest normalized value from the plug-in

@@ -423,23 +423,23 @@ LICE_CachedFont* IGraphics::CacheFont(IText* text)
 bool IGraphics::DrawIText(IText* text, const char* str, IRECT* r, bool measure)
 {
   if (!str || !*str) return true;
-  if (mDrawScale != 1.0f)
-  {
-    // The same text at the scaled size in the scaled rectangle; a measure
-    // comes back in editor pixels.
-    IText scaled = *text;
-    scaled.size = (int) std::lround(text->size * mDrawScale);
-    scaled.cachedFont = nullptr;
-    IRECT d = ToDrawPixels(*r);
-    const float s = mDrawScale;
-    mDrawScale = 1.0f;
-    const bool ok = DrawIText(&scaled, str, &d, measure);
-    mDrawScale = s;
-    if (measure)
-      *r = IRECT((int) std::lround(d.left / s), (int) std::lround(d.top / s), (int) std::lround(d.right / s),
-                 (int) std::lround(d.bottom / s));
-    return ok;
-  }
+  if (mDrawScale == 1.0f) return DrawITextInPixels(text, str, r, measure);
+  // The same text at the scaled size in the scaled rectangle; a measure
+  // comes back in editor pixels.
+  IText scaled = *text;
+  scaled.size = (int) std::lround(text->size * mDrawScale);
+  scaled.cachedFont = nullptr;
+  IRECT d = ToDrawPixels(*r);
+  const bool ok = DrawITextInPixels(&scaled, str, &d, measure);
+  const float s = mDrawScale;
+  if (measure)
+    *r = IRECT((int) std::lround(d.left / s), (int) std::lround(d.top / s), (int) std::lround(d.right / s),
+               (int) std::lround(d.bottom / s));
+  return ok;
+}
+
+bool IGraphics::DrawITextInPixels(IText* text, const char* str, IRECT* r, bool measure)
+{
   LICE_CachedFont* font = text->cachedFont ? text->cachedFont : CacheFont(text);
   if (!font) return false;
   WDL_MutexLock lock(&CachedFontUse());
