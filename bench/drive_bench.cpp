@@ -20,7 +20,11 @@
 namespace
 {
 const int kFrames = 512;
-const ReferenceChainSettings kSettings{3.0, -2.0, 0.7, 0.6};
+// The block path writes the gained input back over its input. At 0 dB input
+// gain (a multiplication by 1, as dear as any other) that leaves the input as
+// it was, so no run has to restore it: restoring cost about 7 % of the block
+// path's time, which no reference pays.
+const ReferenceChainSettings kSettings{0.0, -2.0, 0.7, 0.6};
 
 std::vector<double> testSignal(double phase)
 {
@@ -102,15 +106,11 @@ static void BM_ProcessDoubleReplacing(benchmark::State& state)
 {
   Plushgrit plug{IPlugInstanceInfo()};
   configure(plug);
-  const std::vector<double> l0 = testSignal(0.0), r0 = testSignal(1.0);
-  std::vector<double> l(l0), r(r0), ol(kFrames), orr(kFrames);
+  std::vector<double> l = testSignal(0.0), r = testSignal(1.0), ol(kFrames), orr(kFrames);
   double* in[] = {l.data(), r.data()};
   double* out[] = {ol.data(), orr.data()};
   for (auto _ : state)
   {
-    // The block writes the gained input back; start each from the same data.
-    std::copy(l0.begin(), l0.end(), l.begin());
-    std::copy(r0.begin(), r0.end(), r.begin());
     plug.ProcessDoubleReplacing(in, out, kFrames);
     benchmark::DoNotOptimize(ol.data());
   }
@@ -153,20 +153,18 @@ static void BM_ChainForm(benchmark::State& state)
   s.makeup = DriveExp2(kSettings.drive) / s.driveGain;
   s.bias = DSPProcessor::FastTanh(kClipperBias);
   s.mix = kSettings.mix;
-  const std::vector<double> l0 = testSignal(0.0), r0 = testSignal(1.0);
-  std::vector<double> l(l0), r(r0), ol(kFrames), orr(kFrames);
+  std::vector<double> l = testSignal(0.0), r = testSignal(1.0), ol(kFrames), orr(kFrames);
   for (auto _ : state)
   {
-    std::copy(l0.begin(), l0.end(), l.begin());
-    std::copy(r0.begin(), r0.end(), r.begin());
     DriveChainProcess(s, l.data(), ol.data(), kFrames, simd);
     DriveChainProcess(s, r.data(), orr.data(), kFrames, simd);
     benchmark::DoNotOptimize(ol.data());
   }
   perFrame(state);
-  state.SetLabel(simd == DriveSimd::kAVX2 ? "AVX2" : simd == DriveSimd::kSSE2 ? "SSE2" : "scalar");
+  const char* names[] = {"scalar", "SSE2", "AVX2", "AVX-512"};
+  state.SetLabel(names[(int) simd]);
 }
-BENCHMARK(BM_ChainForm)->Arg((int) DriveSimd::kScalar)->Arg((int) DriveSimd::kSSE2)->Arg((int) DriveSimd::kAVX2);
+BENCHMARK(BM_ChainForm)->Arg((int) DriveSimd::kScalar)->Arg((int) DriveSimd::kSSE2)->Arg((int) DriveSimd::kAVX2)->Arg((int) DriveSimd::kAVX512);
 
 namespace
 {

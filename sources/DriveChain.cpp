@@ -3,11 +3,15 @@
 
 #include <emmintrin.h>
 
+#include <algorithm>
+
 #include "DriveChainBlock.h"
 
 // Built with AVX2 in a unit of their own.
 void DriveChainProcessAVX2(const DriveChainSettings& s, double* in, double* out, int n);
 void DriveExpBlockAVX2(const double* x, double* y, int n);
+void DriveChainProcessAVX512(const DriveChainSettings& s, double* in, double* out, int n);
+void DriveExpBlockAVX512(const double* x, double* y, int n);
 
 namespace
 {
@@ -21,10 +25,13 @@ struct V2
   void Store(double* p) const { _mm_storeu_pd(p, v); }
   // a < b ? a : b, lane by lane: b where a is NaN.
   static V2 Min(V2 a, V2 b) { return _mm_min_pd(a.v, b.v); }
-  static bool AllWithin(V2 x, double limit)
+  // a > b ? a : b, lane by lane: b where a is NaN.
+  static V2 Max(V2 a, V2 b) { return _mm_max_pd(a.v, b.v); }
+  // One bit per lane: |x| <= limit (not NaN).
+  static int WithinMask(V2 x, double limit)
   {
     const __m128d magnitude = _mm_andnot_pd(_mm_set1_pd(-0.0), x.v);
-    return _mm_movemask_pd(_mm_cmple_pd(magnitude, _mm_set1_pd(limit))) == 3;
+    return _mm_movemask_pd(_mm_cmple_pd(magnitude, _mm_set1_pd(limit)));
   }
 };
 inline V2 operator+(V2 a, V2 b) { return _mm_add_pd(a.v, b.v); }
@@ -39,10 +46,7 @@ inline V2 PowerOfTwoFromShifted(V2 shifted)
 }
 
 // A form wider than the processor has falls back to the widest it has.
-DriveSimd runnable(DriveSimd simd)
-{
-  return simd == DriveSimd::kAVX2 && DriveSimdAvailable() != DriveSimd::kAVX2 ? DriveSimd::kSSE2 : simd;
-}
+DriveSimd runnable(DriveSimd simd) { return std::min(simd, DriveSimdAvailable()); }
 
 void chainScalar(const DriveChainSettings& s, double* in, double* out, int n)
 {
@@ -55,6 +59,7 @@ DriveSimd DriveSimdAvailable()
   // x86-64 always has SSE2.
   static const DriveSimd widest = [] {
     __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f")) return DriveSimd::kAVX512;
     return __builtin_cpu_supports("avx2") ? DriveSimd::kAVX2 : DriveSimd::kSSE2;
   }();
   return widest;
@@ -69,6 +74,7 @@ void DriveChainProcess(const DriveChainSettings& s, double* in, double* out, int
 {
   switch (runnable(simd))
   {
+    case DriveSimd::kAVX512: DriveChainProcessAVX512(s, in, out, n); break;
     case DriveSimd::kAVX2: DriveChainProcessAVX2(s, in, out, n); break;
     case DriveSimd::kSSE2: ChainBlock<V2>(s, in, out, n); break;
     case DriveSimd::kScalar: chainScalar(s, in, out, n); break;
@@ -79,6 +85,7 @@ void DriveExpBlock(const double* x, double* y, int n, DriveSimd simd)
 {
   switch (runnable(simd))
   {
+    case DriveSimd::kAVX512: DriveExpBlockAVX512(x, y, n); break;
     case DriveSimd::kAVX2: DriveExpBlockAVX2(x, y, n); break;
     case DriveSimd::kSSE2: ExpBlock<V2>(x, y, n); break;
     case DriveSimd::kScalar:

@@ -12,7 +12,8 @@ struct DriveChainSettings
   double driveGain = 1.0, makeup = 1.0, bias = 0.0, mix = 1.0;
 };
 
-enum class DriveSimd { kScalar, kSSE2, kAVX2 };
+// Ordered by width.
+enum class DriveSimd { kScalar, kSSE2, kAVX2, kAVX512 };
 
 // The widest form this processor runs, found once.
 DriveSimd DriveSimdAvailable();

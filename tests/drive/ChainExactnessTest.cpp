@@ -83,7 +83,7 @@ TEST(ChainExactness, EveryVectorFormMatchesTheLiteralChain)
   std::uniform_real_distribution<double> unit(-1, 1);
   std::uniform_int_distribution<int> octave(-30, 12);
   const double specials[] = {0.0, -0.0, NAN, INFINITY, -INFINITY, 1e300, -1e300, 5e-324};
-  for (DriveSimd simd : {DriveSimd::kScalar, DriveSimd::kSSE2, DriveSimd::kAVX2})
+  for (DriveSimd simd : {DriveSimd::kScalar, DriveSimd::kSSE2, DriveSimd::kAVX2, DriveSimd::kAVX512})
   {
     for (int trial = 0; trial < 40; ++trial)
     {
@@ -111,19 +111,51 @@ TEST(ChainExactness, EveryVectorFormMatchesTheLiteralChain)
   }
 }
 
+// The vector forms hold the clipper's argument within the exponential's
+// normal range; beyond it the clipper's quotient must still be exactly the
+// chain's +-1. Arguments around +-708, the overflow at 709.78 and the
+// underflow at -745.13, for every form.
+TEST(ChainExactness, ArgumentsAroundTheExponentialsLimitsMatch)
+{
+  const ReferenceChainSettings rs{0.0, 0.0, 0.5, 0.0};
+  DriveChainSettings s;
+  s.makeup = DriveExp2(0.0);
+  s.bias = DSPProcessor::FastTanh(0.2);
+  s.mix = 0.5;
+  std::vector<double> args;
+  for (double edge : {-746.0, -745.13, -708.0, 708.0, 709.78, 711.0})
+    for (int i = -40; i <= 40; ++i) args.push_back(edge + i * 0.013);
+  for (DriveSimd simd : {DriveSimd::kSSE2, DriveSimd::kAVX2, DriveSimd::kAVX512})
+  {
+    std::vector<double> in, out(args.size());
+    for (double x : args) in.push_back(x / 2 - 0.2);  // x = 2 (g + 0.2)
+    const std::vector<double> original(in);
+    DriveChainProcess(s, in.data(), out.data(), (int) in.size(), simd);
+    for (size_t i = 0; i < in.size(); ++i)
+      ASSERT_TRUE(sameBits(out[i], ReferenceChainSample(original[i], rs))) << "form " << (int) simd << " x " << args[i];
+  }
+}
+
 TEST(ChainExactness, InPlaceBuffersGiveTheSameResult)
 {
   Plushgrit plug{IPlugInstanceInfo()};
   ReferenceChainSettings s{3.0, -2.0, 0.6, 0.8};
   apply(plug, s);
-  std::vector<double> l = {0.1, -0.7, 2.0}, r = {-0.2, 0.4, 0.0};
+  // Whole chunks, a part chunk and a scalar tail.
+  const int n = 64 * 2 + 21 + 3;
+  std::vector<double> l(n), r(n);
+  for (int i = 0; i < n; ++i)
+  {
+    l[i] = std::sin(i * 0.37) * 2.0;
+    r[i] = std::cos(i * 0.11) * 0.3;
+  }
   std::vector<double> l0(l), r0(r);
   double* io[] = {l.data(), r.data()};
-  plug.ProcessDoubleReplacing(io, io, 3);
-  for (int i = 0; i < 3; ++i)
+  plug.ProcessDoubleReplacing(io, io, n);
+  for (int i = 0; i < n; ++i)
   {
-    EXPECT_TRUE(sameBits(l[i], ReferenceChainSample(l0[i], s)));
-    EXPECT_TRUE(sameBits(r[i], ReferenceChainSample(r0[i], s)));
+    ASSERT_TRUE(sameBits(l[i], ReferenceChainSample(l0[i], s))) << i;
+    ASSERT_TRUE(sameBits(r[i], ReferenceChainSample(r0[i], s))) << i;
   }
 }
 
