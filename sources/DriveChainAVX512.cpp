@@ -3,7 +3,9 @@
 // processor has been asked.
 // GCC 12 warns of an uninitialised "__Y" inside its own AVX-512 intrinsics
 // (its bug 105593, mended in GCC 13); nothing of ours is uninitialised.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
 
 #include "DriveChainBlock.h"
