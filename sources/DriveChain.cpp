@@ -7,7 +7,7 @@
 
 #include "DriveChainBlock.h"
 
-// Built with AVX2 in a unit of their own.
+// Built with AVX2 and AVX-512 in units of their own.
 void DriveChainProcessAVX2(const DriveChainSettings& s, double* in, double* out, int n);
 void DriveExpBlockAVX2(const double* x, double* y, int n);
 void DriveChainProcessAVX512(const DriveChainSettings& s, double* in, double* out, int n);
@@ -27,11 +27,11 @@ struct V2
   static V2 Min(V2 a, V2 b) { return _mm_min_pd(a.v, b.v); }
   // a > b ? a : b, lane by lane: b where a is NaN.
   static V2 Max(V2 a, V2 b) { return _mm_max_pd(a.v, b.v); }
-  // One bit per lane: |x| <= limit (not NaN).
-  static int WithinMask(V2 x, double limit)
+  // Every lane |x| <= limit (and none NaN).
+  static bool AllWithin(V2 x, double limit)
   {
     const __m128d magnitude = _mm_andnot_pd(_mm_set1_pd(-0.0), x.v);
-    return _mm_movemask_pd(_mm_cmple_pd(magnitude, _mm_set1_pd(limit)));
+    return _mm_movemask_pd(_mm_cmple_pd(magnitude, _mm_set1_pd(limit))) == 3;
   }
 };
 inline V2 operator+(V2 a, V2 b) { return _mm_add_pd(a.v, b.v); }

@@ -19,11 +19,11 @@ struct V4
   static V4 Min(V4 a, V4 b) { return _mm256_min_pd(a.v, b.v); }
   // a > b ? a : b, lane by lane: b where a is NaN.
   static V4 Max(V4 a, V4 b) { return _mm256_max_pd(a.v, b.v); }
-  // One bit per lane: |x| <= limit (not NaN).
-  static int WithinMask(V4 x, double limit)
+  // Every lane |x| <= limit (and none NaN).
+  static bool AllWithin(V4 x, double limit)
   {
     const __m256d magnitude = _mm256_andnot_pd(_mm256_set1_pd(-0.0), x.v);
-    return _mm256_movemask_pd(_mm256_cmp_pd(magnitude, _mm256_set1_pd(limit), _CMP_LE_OQ));
+    return _mm256_movemask_pd(_mm256_cmp_pd(magnitude, _mm256_set1_pd(limit), _CMP_LE_OQ)) == 15;
   }
 };
 inline V4 operator+(V4 a, V4 b) { return _mm256_add_pd(a.v, b.v); }

@@ -24,10 +24,10 @@ struct V8
   static V8 Min(V8 a, V8 b) { return _mm512_min_pd(a.v, b.v); }
   // a > b ? a : b, lane by lane: b where a is NaN.
   static V8 Max(V8 a, V8 b) { return _mm512_max_pd(a.v, b.v); }
-  // One bit per lane: |x| <= limit (not NaN).
-  static int WithinMask(V8 x, double limit)
+  // Every lane |x| <= limit (and none NaN).
+  static bool AllWithin(V8 x, double limit)
   {
-    return (int) _mm512_cmp_pd_mask(_mm512_abs_pd(x.v), _mm512_set1_pd(limit), _CMP_LE_OQ);
+    return _mm512_cmp_pd_mask(_mm512_abs_pd(x.v), _mm512_set1_pd(limit), _CMP_LE_OQ) == 0xff;
   }
 };
 inline V8 operator+(V8 a, V8 b) { return _mm512_add_pd(a.v, b.v); }

@@ -17,7 +17,7 @@ template <class V>
 inline V ExpLanes(V x)
 {
   V y = drive_exp::ExpNormalRange(x);
-  if (V::WithinMask(x, drive_exp::kNormalRangeLimit) != (1 << V::kWidth) - 1)
+  if (!V::AllWithin(x, drive_exp::kNormalRangeLimit))
   {
     double xs[V::kWidth], ys[V::kWidth];
     x.Store(xs);
