@@ -6,15 +6,21 @@
 // beside the test's temporary files.
 #include <gtest/gtest.h>
 #include <jack/jack.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -30,6 +36,7 @@ const char* const kMono = "https://www.quorvane.com/plugins/plushgrit#mono";
 
 pid_t Spawn(const std::vector<std::string>& args, const std::string& log)
 {
+  fflush(nullptr);  // or the child would print this process's buffered output again
   const pid_t pid = fork();
   if (pid != 0) return pid;
   FILE* out = freopen(log.c_str(), "w", stdout);
@@ -112,15 +119,36 @@ struct JackProbe
   }
 };
 
-// A child process ended however the test ends.
+// A child process ended however the test ends. JACK servers get SIGTERM:
+// a killed server leaves its entry in JACK's shared registry, which has room
+// for eight servers and reclaims only entries of the same name.
 struct Child
 {
   pid_t pid;
+  int sig = SIGKILL;
   ~Child()
   {
-    if (pid > 0) Stop(pid, SIGKILL);
+    if (pid > 0) Stop(pid, sig);
   }
 };
+
+// Gives this process and its children a /dev/shm of their own, so that the
+// JACK server starts whatever other servers, living or dead, left in the
+// machine's registry. Needs the right to mount; without it the machine's
+// /dev/shm is used.
+bool PrivateSharedMemory()
+{
+  return unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+         mount("tmpfs", "/dev/shm", "tmpfs", MS_NOSUID | MS_NODEV, "mode=1777") == 0;
+}
+
+std::string Contents(const std::string& path)
+{
+  std::ifstream in(path);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
 
 template <class F>
 bool WaitFor(F ready, int ms)
@@ -143,13 +171,15 @@ TEST(Jalv, TheEmbeddedEditorMovesTheParameterAndReopensCleanly)
   mkdir((dir + "/lv2").c_str(), 0755);
   ASSERT_EQ(symlink(PLUSHGRIT_LV2_BUNDLE, (dir + "/lv2/plushgrit.lv2").c_str()), 0);
   // A server of this test's own, whatever else runs on the machine.
+  if (!PrivateSharedMemory()) printf("no private /dev/shm (%s): JACK's registry is the machine's\n", strerror(errno));
   const std::string server = "plushgrit-test-" + std::to_string(getpid());
   setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
   setenv("LV2_PATH", (dir + "/lv2").c_str(), 1);
   Child jackd{Spawn({"jackd", "--no-realtime", "-n", server, "-d", "dummy", "-r", "48000", "-p", "256"},
-                    dir + "/jackd.log")};
+                    dir + "/jackd.log"),
+              SIGTERM};
   JackProbe probe;
-  ASSERT_TRUE(WaitFor([&] { return probe.Open(); }, 5000)) << "no JACK server";
+  ASSERT_TRUE(WaitFor([&] { return probe.Open(); }, 15000)) << "no JACK server:\n" << Contents(dir + "/jackd.log");
 
   for (int opening = 0; opening < 2; ++opening)
   {
