@@ -44,6 +44,16 @@ inline V2 PowerOfTwoFromShifted(V2 shifted)
   const __m128i bits = _mm_add_epi64(_mm_castpd_si128(shifted.v), _mm_set1_epi64x(1023));
   return _mm_castsi128_pd(_mm_slli_epi64(bits, 52));
 }
+// k << 52 from x * kInvLn2 + kShifter, whose low bits hold k; added to the
+// bits of a normal double it multiplies by 2^k.
+inline V2 ExponentFieldFromShifted(V2 shifted)
+{
+  return _mm_castsi128_pd(_mm_slli_epi64(_mm_castpd_si128(shifted.v), 52));
+}
+inline V2 AddToExponent(V2 y, V2 field)
+{
+  return _mm_castsi128_pd(_mm_add_epi64(_mm_castpd_si128(y.v), _mm_castpd_si128(field.v)));
+}
 
 // A form wider than the processor has falls back to the widest it has.
 DriveSimd runnable(DriveSimd simd) { return std::min(simd, DriveSimdAvailable()); }

@@ -35,6 +35,16 @@ inline V4 PowerOfTwoFromShifted(V4 shifted)
   const __m256i bits = _mm256_add_epi64(_mm256_castpd_si256(shifted.v), _mm256_set1_epi64x(1023));
   return _mm256_castsi256_pd(_mm256_slli_epi64(bits, 52));
 }
+// k << 52 from x * kInvLn2 + kShifter, whose low bits hold k; added to the
+// bits of a normal double it multiplies by 2^k.
+inline V4 ExponentFieldFromShifted(V4 shifted)
+{
+  return _mm256_castsi256_pd(_mm256_slli_epi64(_mm256_castpd_si256(shifted.v), 52));
+}
+inline V4 AddToExponent(V4 y, V4 field)
+{
+  return _mm256_castsi256_pd(_mm256_add_epi64(_mm256_castpd_si256(y.v), _mm256_castpd_si256(field.v)));
+}
 }  // namespace
 
 void DriveChainProcessAVX2(const DriveChainSettings& s, double* in, double* out, int n) { ChainBlock<V4>(s, in, out, n); }

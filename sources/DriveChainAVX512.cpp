@@ -2,9 +2,11 @@
 // built with -mavx512f (and never with FMA), and is only called after the
 // processor has been asked.
 // GCC 12 warns of an uninitialised "__Y" inside its own AVX-512 intrinsics
-// (its bug 105593, mended in GCC 13); nothing of ours is uninitialised.
+// (its bug 105593, mended in GCC 13), as "maybe" or, in the sanitizer
+// builds, as certain; nothing of ours is uninitialised.
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
 #endif
 #include <immintrin.h>
 
@@ -38,6 +40,16 @@ inline V8 PowerOfTwoFromShifted(V8 shifted)
 {
   const __m512i bits = _mm512_add_epi64(_mm512_castpd_si512(shifted.v), _mm512_set1_epi64(1023));
   return _mm512_castsi512_pd(_mm512_slli_epi64(bits, 52));
+}
+// k << 52 from x * kInvLn2 + kShifter, whose low bits hold k; added to the
+// bits of a normal double it multiplies by 2^k.
+inline V8 ExponentFieldFromShifted(V8 shifted)
+{
+  return _mm512_castsi512_pd(_mm512_slli_epi64(_mm512_castpd_si512(shifted.v), 52));
+}
+inline V8 AddToExponent(V8 y, V8 field)
+{
+  return _mm512_castsi512_pd(_mm512_add_epi64(_mm512_castpd_si512(y.v), _mm512_castpd_si512(field.v)));
 }
 }  // namespace
 

@@ -42,17 +42,31 @@ inline double ChainSample(const DriveChainSettings& s, double* in)
   return ((1.0 - s.mix) * g + w * s.mix) * s.outGain;
 }
 
-// The block is taken in chunks, each in four loops: the reduction of the
-// exponential's argument, its polynomial, its quotient and scale, and the
-// clipper's quotient with the mix. Run whole, one sample's chain of
-// dependent operations (two divisions among them) is longer than the
-// processor can look ahead, and each vector waits on the one before; split
-// at these points each loop's chains are short and its vectors overlap.
-const int kChunk = 64;
+// The block is taken in chunks, each in two halves: the reduction of the
+// exponential's argument and its polynomial, then the exponential's
+// quotient and scale and the clipper's quotient with the mix. One sample's
+// chain of dependent operations (two divisions among them) is longer than
+// the processor can look ahead, so each half is split into short loops
+// whose vectors overlap, and each loop runs a half of one chunk beside a
+// half of the chunk before: the divisions of the older chunk then share
+// the time with the multiplications and stores of the newer one. Run
+// alone, the dividing loops wait on the divider and the others on stores.
+//
+// 56 samples a chunk: the buffers of both chunks then fit one 4 KB page,
+// so no load is mistaken for a store to another buffer that shares its
+// address bits within a page.
+const int kChunk = 56;
 
-struct ChunkState
+// What the first half of a chunk hands on to the second.
+struct FirstHalf
 {
-  alignas(64) double hi[kChunk], lo[kChunk], scale[kChunk], num[kChunk], den[kChunk], exp[kChunk];
+  double hi[kChunk], lo[kChunk], exponent[kChunk], poly[kChunk];
+};
+
+struct alignas(4096) ChunkPipeline
+{
+  FirstHalf half[2];
+  double exp[kChunk];
 };
 
 template <class V>
@@ -76,7 +90,7 @@ struct ChainVectors
 // t gives NaN, which the chain's limit makes 1). A NaN input stays NaN
 // through the dry product whatever the clipper gives.
 template <class V>
-inline void StepReduce(const ChainVectors<V>& c, double* in, ChunkState& st, int j)
+inline void StepReduce(const ChainVectors<V>& c, double* in, FirstHalf& h, int j)
 {
   using namespace drive_exp;
   const V g = V::Load(in + j) * c.inGain;
@@ -84,36 +98,43 @@ inline void StepReduce(const ChainVectors<V>& c, double* in, ChunkState& st, int
   const V x = V::Min(V::Max(g * c.twoDrive + V(2 * kClipperBias), V(-kNormalRangeLimit)), V(kNormalRangeLimit));
   const V shifted = x * V(kInvLn2) + V(kShifter);
   const V k = shifted - V(kShifter);
-  (x - k * V(kLn2Hi)).Store(st.hi + j);
-  (k * V(kLn2Lo)).Store(st.lo + j);
-  PowerOfTwoFromShifted(shifted).Store(st.scale + j);
+  (x - k * V(kLn2Hi)).Store(h.hi + j);
+  (k * V(kLn2Lo)).Store(h.lo + j);
+  ExponentFieldFromShifted(shifted).Store(h.exponent + j);
 }
 
+// The rational form hands on only its polynomial: the quotient's loop forms
+// r and the two terms again from what it loads anyway, cheaper than storing
+// them.
 template <class V>
-inline void StepPolynomial(ChunkState& st, int j)
+inline void StepPolynomial(FirstHalf& h, int j)
 {
   using namespace drive_exp;
-  const V r = V::Load(st.hi + j) - V::Load(st.lo + j);
+  const V r = V::Load(h.hi + j) - V::Load(h.lo + j);
   const V t = r * r;
-  const V c = r - t * (V(kP1) + t * (V(kP2) + t * (V(kP3) + t * (V(kP4) + t * V(kP5)))));
-  (r * c).Store(st.num + j);
-  (V(2.0) - c).Store(st.den + j);
+  (r - t * (V(kP1) + t * (V(kP2) + t * (V(kP3) + t * (V(kP4) + t * V(kP5)))))).Store(h.poly + j);
 }
 
+// 2^k is added to the exponent field of e^r, which lies in [0.7, 1.42]:
+// over the held range the product stays normal, so this is exactly the
+// multiplication's result, without the multiplier (which the divider
+// shares).
 template <class V>
-inline void StepExponential(ChunkState& st, int j)
+inline void StepExponential(const FirstHalf& h, double* exp, int j)
 {
-  const V lo = V::Load(st.lo + j), hi = V::Load(st.hi + j);
-  ((V(1.0) - ((lo - V::Load(st.num + j) / V::Load(st.den + j)) - hi)) * V::Load(st.scale + j)).Store(st.exp + j);
+  const V lo = V::Load(h.lo + j), hi = V::Load(h.hi + j), c = V::Load(h.poly + j);
+  const V r = hi - lo;
+  const V y = V(1.0) - ((lo - (r * c) / (V(2.0) - c)) - hi);
+  AddToExponent(y, V::Load(h.exponent + j)).Store(exp + j);
 }
 
 // in[j] holds the gained input; out[j] may be the same place. t lies in
 // 2^-1021..2^1021, so the quotient is never NaN nor above 1 and needs no
 // limit.
 template <class V>
-inline void StepClipAndMix(const ChainVectors<V>& c, const double* in, double* out, const ChunkState& st, int j)
+inline void StepClipAndMix(const ChainVectors<V>& c, const double* in, double* out, const double* exp, int j)
 {
-  const V t = V::Load(st.exp + j);
+  const V t = V::Load(exp + j);
   const V w = c.makeup * ((t - V(1.0)) / (t + V(1.0)) - c.bias);
   ((c.dry * V::Load(in + j) + w * c.mix) * c.outGain).Store(out + j);
 }
@@ -122,16 +143,32 @@ template <class V>
 inline void ChainBlock(const DriveChainSettings& s, double* in, double* out, int n)
 {
   const ChainVectors<V> c(s);
-  ChunkState st;
+  ChunkPipeline p;
   const int vectorEnd = n / V::kWidth * V::kWidth;
-  for (int begin = 0; begin < vectorEnd; begin += kChunk)
+  // Each turn takes the first half of the chunk at begin and the second
+  // half of the chunk before it; the last turn has only a second half.
+  for (int begin = 0, turn = 0; begin - kChunk < vectorEnd; begin += kChunk, ++turn)
   {
-    const int length = std::min(kChunk, vectorEnd - begin);
-    double *chunkIn = in + begin, *chunkOut = out + begin;
-    for (int j = 0; j < length; j += V::kWidth) StepReduce(c, chunkIn, st, j);
-    for (int j = 0; j < length; j += V::kWidth) StepPolynomial<V>(st, j);
-    for (int j = 0; j < length; j += V::kWidth) StepExponential<V>(st, j);
-    for (int j = 0; j < length; j += V::kWidth) StepClipAndMix(c, chunkIn, chunkOut, st, j);
+    const int length = std::max(0, std::min(kChunk, vectorEnd - begin));
+    const int lastBegin = std::max(0, begin - kChunk);
+    const int lastLength = begin == 0 ? 0 : std::min(kChunk, vectorEnd - lastBegin);
+    FirstHalf &now = p.half[turn & 1], &last = p.half[(turn + 1) & 1];
+    double *nowIn = in + std::min(begin, vectorEnd), *lastIn = in + lastBegin, *lastOut = out + lastBegin;
+    const int both = std::min(length, lastLength);
+    for (int j = 0; j < both; j += V::kWidth)
+    {
+      StepReduce(c, nowIn, now, j);
+      StepExponential<V>(last, p.exp, j);
+    }
+    for (int j = both; j < length; j += V::kWidth) StepReduce(c, nowIn, now, j);
+    for (int j = both; j < lastLength; j += V::kWidth) StepExponential<V>(last, p.exp, j);
+    for (int j = 0; j < both; j += V::kWidth)
+    {
+      StepPolynomial<V>(now, j);
+      StepClipAndMix(c, lastIn, lastOut, p.exp, j);
+    }
+    for (int j = both; j < length; j += V::kWidth) StepPolynomial<V>(now, j);
+    for (int j = both; j < lastLength; j += V::kWidth) StepClipAndMix(c, lastIn, lastOut, p.exp, j);
   }
   for (int i = vectorEnd; i < n; ++i) out[i] = ChainSample(s, in + i);
 }

@@ -173,7 +173,7 @@ bool Plushgrit::FormatReadout(int paramIdx, char* text, int size) const
 // DecibelGain computes, taken once per block since the members cannot change
 // while the block holds the mutex; the vector forms form every product as
 // the per-sample functions do, so the output is bit-identical to them.
-void Plushgrit::ProcessChannel(double* in, double* out, int nFrames) const
+DriveChainSettings Plushgrit::BlockSettings() const
 {
   DriveChainSettings s;
   s.inGain = DriveExp2(mInGainDb / 6.014);
@@ -182,12 +182,13 @@ void Plushgrit::ProcessChannel(double* in, double* out, int nFrames) const
   s.makeup = mDriveMakeup;
   s.bias = mBiasOffset;
   s.mix = mMix;
-  DriveChainProcess(s, in, out, nFrames);
+  return s;
 }
 
 void Plushgrit::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
 {
   if (nFrames <= 0) return;
-  ProcessChannel(inputs[0], outputs[0], nFrames);
-  ProcessChannel(inputs[1], outputs[1], nFrames);
+  const DriveChainSettings s = BlockSettings();
+  DriveChainProcess(s, inputs[0], outputs[0], nFrames);
+  DriveChainProcess(s, inputs[1], outputs[1], nFrames);
 }

@@ -13,6 +13,8 @@ using IPlugBinding = IPlugLV2;
 using IPlugBinding = IPlugVST3;
 #endif
 
+#include "DriveChain.h"
+
 class ITextControl;
 
 class Plushgrit : public IPlugBinding
@@ -53,7 +55,8 @@ public:
   double BiasOffset() const { return mBiasOffset; }
 
 private:
-  void ProcessChannel(double* in, double* out, int nFrames) const;
+  // The chain's working values for one block, both channels.
+  DriveChainSettings BlockSettings() const;
 
   double mInGainDb = 0.0;
   double mOutGainDb = 0.0;
