@@ -53,11 +53,10 @@ public:
   double DriveGain() const { return mDriveGain; }
   double DriveMakeup() const { return mDriveMakeup; }
   double BiasOffset() const { return mBiasOffset; }
-
-private:
   // The chain's working values for one block, both channels.
   DriveChainSettings BlockSettings() const;
 
+private:
   double mInGainDb = 0.0;
   double mOutGainDb = 0.0;
   double mMix = 1.0;

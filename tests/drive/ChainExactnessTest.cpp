@@ -141,15 +141,26 @@ TEST(ChainExactness, InPlaceBuffersGiveTheSameResult)
   Plushgrit plug{IPlugInstanceInfo()};
   ReferenceChainSettings s{3.0, -2.0, 0.6, 0.8};
   apply(plug, s);
-  // Whole chunks, a part chunk and a scalar tail.
-  const int n = 64 * 2 + 21 + 3;
+  const DriveChainSettings chain = plug.BlockSettings();
+  // Two whole chunks of 56, a part chunk and a tail that fills no vector:
+  // each turn of the block path writes one chunk while it reads the next.
+  const int n = 56 * 2 + 24 + 5;
+  for (DriveSimd simd : {DriveSimd::kScalar, DriveSimd::kSSE2, DriveSimd::kAVX2, DriveSimd::kAVX512})
+  {
+    std::vector<double> io(n);
+    for (int i = 0; i < n; ++i) io[i] = std::sin(i * 0.37) * 2.0;
+    const std::vector<double> original(io);
+    DriveChainProcess(chain, io.data(), io.data(), n, simd);
+    for (int i = 0; i < n; ++i)
+      ASSERT_TRUE(sameBits(io[i], ReferenceChainSample(original[i], s))) << "form " << (int) simd << " sample " << i;
+  }
   std::vector<double> l(n), r(n);
   for (int i = 0; i < n; ++i)
   {
     l[i] = std::sin(i * 0.37) * 2.0;
     r[i] = std::cos(i * 0.11) * 0.3;
   }
-  std::vector<double> l0(l), r0(r);
+  const std::vector<double> l0(l), r0(r);
   double* io[] = {l.data(), r.data()};
   plug.ProcessDoubleReplacing(io, io, n);
   for (int i = 0; i < n; ++i)
