@@ -159,8 +159,8 @@ static void BM_ChainForm(benchmark::State& state)
   std::vector<double> l = testSignal(0.0), r = testSignal(1.0), ol(kFrames), orr(kFrames);
   for (auto _ : state)
   {
-    DriveChainProcess(s, l.data(), ol.data(), kFrames, simd);
-    DriveChainProcess(s, r.data(), orr.data(), kFrames, simd);
+    const DriveChainSpan channels[] = {{l.data(), ol.data(), kFrames}, {r.data(), orr.data(), kFrames}};
+    DriveChainProcessChannels(s, channels, 2, simd);
     benchmark::DoNotOptimize(ol.data());
   }
   perFrame(state);

@@ -4,13 +4,14 @@
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "DriveChainBlock.h"
 
 // Built with AVX2 and AVX-512 in units of their own.
-void DriveChainProcessAVX2(const DriveChainSettings& s, double* in, double* out, int n);
+void DriveChainProcessAVX2(const DriveChainSettings& s, const DriveChainSpan* spans, int count);
 void DriveExpBlockAVX2(const double* x, double* y, int n);
-void DriveChainProcessAVX512(const DriveChainSettings& s, double* in, double* out, int n);
+void DriveChainProcessAVX512(const DriveChainSettings& s, const DriveChainSpan* spans, int count);
 void DriveExpBlockAVX512(const double* x, double* y, int n);
 
 namespace
@@ -58,9 +59,33 @@ inline V2 AddToExponent(V2 y, V2 field)
 // A form wider than the processor has falls back to the widest it has.
 DriveSimd runnable(DriveSimd simd) { return std::min(simd, DriveSimdAvailable()); }
 
-void chainScalar(const DriveChainSettings& s, double* in, double* out, int n)
+void chainScalar(const DriveChainSettings& s, const DriveChainSpan* spans, int count)
 {
-  for (int i = 0; i < n; ++i) out[i] = ChainSample(s, in + i);
+  for (int k = 0; k < count; ++k)
+    for (int i = 0; i < spans[k].n; ++i) spans[k].out[i] = ChainSample(s, spans[k].in + i);
+}
+
+// Runs channels already known not to overlap.
+void chainRun(const DriveChainSettings& s, const DriveChainSpan* spans, int count, DriveSimd simd)
+{
+  switch (runnable(simd))
+  {
+    case DriveSimd::kAVX512: DriveChainProcessAVX512(s, spans, count); break;
+    case DriveSimd::kAVX2: DriveChainProcessAVX2(s, spans, count); break;
+    case DriveSimd::kSSE2: ChainBlock<V2>(s, spans, count); break;
+    case DriveSimd::kScalar: chainScalar(s, spans, count); break;
+  }
+}
+
+// Whether any buffer of one channel shares a byte with any of the other's.
+bool overlap(const DriveChainSpan& a, const DriveChainSpan& b)
+{
+  const auto meet = [](const double* p, int n, const double* q, int m) {
+    const uintptr_t p0 = (uintptr_t) p, q0 = (uintptr_t) q;
+    return n > 0 && m > 0 && p0 < q0 + (uintptr_t) m * sizeof(double) && q0 < p0 + (uintptr_t) n * sizeof(double);
+  };
+  return meet(a.in, a.n, b.in, b.n) || meet(a.in, a.n, b.out, b.n) || meet(a.out, a.n, b.in, b.n) ||
+         meet(a.out, a.n, b.out, b.n);
 }
 }  // namespace
 
@@ -82,13 +107,20 @@ void DriveChainProcess(const DriveChainSettings& s, double* in, double* out, int
 
 void DriveChainProcess(const DriveChainSettings& s, double* in, double* out, int n, DriveSimd simd)
 {
-  switch (runnable(simd))
-  {
-    case DriveSimd::kAVX512: DriveChainProcessAVX512(s, in, out, n); break;
-    case DriveSimd::kAVX2: DriveChainProcessAVX2(s, in, out, n); break;
-    case DriveSimd::kSSE2: ChainBlock<V2>(s, in, out, n); break;
-    case DriveSimd::kScalar: chainScalar(s, in, out, n); break;
-  }
+  const DriveChainSpan span{in, out, n};
+  chainRun(s, &span, 1, simd);
+}
+
+void DriveChainProcessChannels(const DriveChainSettings& s, const DriveChainSpan* channels, int count, DriveSimd simd)
+{
+  for (int a = 0; a < count; ++a)
+    for (int b = a + 1; b < count; ++b)
+      if (overlap(channels[a], channels[b]))
+      {
+        for (int k = 0; k < count; ++k) chainRun(s, channels + k, 1, simd);
+        return;
+      }
+  chainRun(s, channels, count, simd);
 }
 
 void DriveExpBlock(const double* x, double* y, int n, DriveSimd simd)

@@ -23,5 +23,22 @@ DriveSimd DriveSimdAvailable();
 void DriveChainProcess(const DriveChainSettings& s, double* in, double* out, int n);
 void DriveChainProcess(const DriveChainSettings& s, double* in, double* out, int n, DriveSimd simd);
 
+// One channel's buffers and length.
+struct DriveChainSpan
+{
+  double* in;
+  double* out;
+  int n;
+};
+
+// Several channels in one run: the chain's chunks pair up across the joins
+// as they do within a channel, so the run's start and end, where a chunk
+// has no partner, come once per block instead of once per channel. When a
+// channel's buffers overlap another channel's (one input for both, or one
+// channel's output the next one's input), the channels run one after the
+// other instead, which is the chain's own order.
+void DriveChainProcessChannels(const DriveChainSettings& s, const DriveChainSpan* channels, int count,
+                               DriveSimd simd = DriveSimdAvailable());
+
 // e^x over a block in one form, for the tests that hold the forms together.
 void DriveExpBlock(const double* x, double* y, int n, DriveSimd simd);

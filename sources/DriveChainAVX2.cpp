@@ -47,6 +47,9 @@ inline V4 AddToExponent(V4 y, V4 field)
 }
 }  // namespace
 
-void DriveChainProcessAVX2(const DriveChainSettings& s, double* in, double* out, int n) { ChainBlock<V4>(s, in, out, n); }
+void DriveChainProcessAVX2(const DriveChainSettings& s, const DriveChainSpan* spans, int count)
+{
+  ChainBlock<V4>(s, spans, count);
+}
 
 void DriveExpBlockAVX2(const double* x, double* y, int n) { ExpBlock<V4>(x, y, n); }

@@ -53,6 +53,9 @@ inline V8 AddToExponent(V8 y, V8 field)
 }
 }  // namespace
 
-void DriveChainProcessAVX512(const DriveChainSettings& s, double* in, double* out, int n) { ChainBlock<V8>(s, in, out, n); }
+void DriveChainProcessAVX512(const DriveChainSettings& s, const DriveChainSpan* spans, int count)
+{
+  ChainBlock<V8>(s, spans, count);
+}
 
 void DriveExpBlockAVX512(const double* x, double* y, int n) { ExpBlock<V8>(x, y, n); }

@@ -139,38 +139,68 @@ inline void StepClipAndMix(const ChainVectors<V>& c, const double* in, double* o
   ((c.dry * V::Load(in + j) + w * c.mix) * c.outGain).Store(out + j);
 }
 
+// Cuts the whole vectors of each channel into chunks of at most kChunk
+// samples, one channel after another.
 template <class V>
-inline void ChainBlock(const DriveChainSettings& s, double* in, double* out, int n)
+struct ChunkCursor
+{
+  const DriveChainSpan* spans;
+  int count;
+  int index = 0, offset = 0;
+
+  // The next chunk; its n is 0 after the last.
+  DriveChainSpan Next()
+  {
+    while (index < count && offset >= spans[index].n / V::kWidth * V::kWidth)
+    {
+      ++index;
+      offset = 0;
+    }
+    if (index == count) return {nullptr, nullptr, 0};
+    const DriveChainSpan& span = spans[index];
+    const int length = std::min(kChunk, span.n / V::kWidth * V::kWidth - offset);
+    const DriveChainSpan chunk{span.in + offset, span.out + offset, length};
+    offset += length;
+    return chunk;
+  }
+};
+
+// The channels' buffers must not overlap each other (within a channel, in
+// and out may be the same place).
+template <class V>
+inline void ChainBlock(const DriveChainSettings& s, const DriveChainSpan* spans, int count)
 {
   const ChainVectors<V> c(s);
   ChunkPipeline p;
-  const int vectorEnd = n / V::kWidth * V::kWidth;
-  // Each turn takes the first half of the chunk at begin and the second
-  // half of the chunk before it; the last turn has only a second half.
-  for (int begin = 0, turn = 0; begin - kChunk < vectorEnd; begin += kChunk, ++turn)
+  ChunkCursor<V> chunks{spans, count};
+  // Each turn takes the first half of one chunk and the second half of the
+  // chunk before it; the last turn has only a second half.
+  DriveChainSpan now = chunks.Next(), last{nullptr, nullptr, 0};
+  for (int turn = 0; now.n > 0 || last.n > 0; ++turn)
   {
-    const int length = std::max(0, std::min(kChunk, vectorEnd - begin));
-    const int lastBegin = std::max(0, begin - kChunk);
-    const int lastLength = begin == 0 ? 0 : std::min(kChunk, vectorEnd - lastBegin);
-    FirstHalf &now = p.half[turn & 1], &last = p.half[(turn + 1) & 1];
-    double *nowIn = in + std::min(begin, vectorEnd), *lastIn = in + lastBegin, *lastOut = out + lastBegin;
-    const int both = std::min(length, lastLength);
+    FirstHalf &nowHalf = p.half[turn & 1], &lastHalf = p.half[(turn + 1) & 1];
+    const int both = std::min(now.n, last.n);
     for (int j = 0; j < both; j += V::kWidth)
     {
-      StepReduce(c, nowIn, now, j);
-      StepExponential<V>(last, p.exp, j);
+      StepReduce(c, now.in, nowHalf, j);
+      StepExponential<V>(lastHalf, p.exp, j);
     }
-    for (int j = both; j < length; j += V::kWidth) StepReduce(c, nowIn, now, j);
-    for (int j = both; j < lastLength; j += V::kWidth) StepExponential<V>(last, p.exp, j);
+    for (int j = both; j < now.n; j += V::kWidth) StepReduce(c, now.in, nowHalf, j);
+    for (int j = both; j < last.n; j += V::kWidth) StepExponential<V>(lastHalf, p.exp, j);
     for (int j = 0; j < both; j += V::kWidth)
     {
-      StepPolynomial<V>(now, j);
-      StepClipAndMix(c, lastIn, lastOut, p.exp, j);
+      StepPolynomial<V>(nowHalf, j);
+      StepClipAndMix(c, last.in, last.out, p.exp, j);
     }
-    for (int j = both; j < length; j += V::kWidth) StepPolynomial<V>(now, j);
-    for (int j = both; j < lastLength; j += V::kWidth) StepClipAndMix(c, lastIn, lastOut, p.exp, j);
+    for (int j = both; j < now.n; j += V::kWidth) StepPolynomial<V>(nowHalf, j);
+    for (int j = both; j < last.n; j += V::kWidth) StepClipAndMix(c, last.in, last.out, p.exp, j);
+    last = now;
+    now = chunks.Next();
   }
-  for (int i = vectorEnd; i < n; ++i) out[i] = ChainSample(s, in + i);
+  // What fills no vector, per sample.
+  for (int k = 0; k < count; ++k)
+    for (int i = spans[k].n / V::kWidth * V::kWidth; i < spans[k].n; ++i)
+      spans[k].out[i] = ChainSample(s, spans[k].in + i);
 }
 
 template <class V>

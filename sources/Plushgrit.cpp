@@ -188,7 +188,6 @@ DriveChainSettings Plushgrit::BlockSettings() const
 void Plushgrit::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
 {
   if (nFrames <= 0) return;
-  const DriveChainSettings s = BlockSettings();
-  DriveChainProcess(s, inputs[0], outputs[0], nFrames);
-  DriveChainProcess(s, inputs[1], outputs[1], nFrames);
+  const DriveChainSpan channels[] = {{inputs[0], outputs[0], nFrames}, {inputs[1], outputs[1], nFrames}};
+  DriveChainProcessChannels(BlockSettings(), channels, 2);
 }

@@ -170,6 +170,36 @@ TEST(ChainExactness, InPlaceBuffersGiveTheSameResult)
   }
 }
 
+// Channels run as one, unless their buffers meet: one input for both
+// channels, or the first channel's output as the second one's input, must
+// give what running them one after the other gives.
+TEST(ChainExactness, ChannelsThatShareBuffersRunInTheChainsOrder)
+{
+  Plushgrit plug{IPlugInstanceInfo()};
+  apply(plug, ReferenceChainSettings{4.0, -1.0, 0.4, 0.7});
+  const DriveChainSettings chain = plug.BlockSettings();
+  for (DriveSimd simd : {DriveSimd::kSSE2, DriveSimd::kAVX2, DriveSimd::kAVX512})
+    for (int n : {8, 61, 200})
+      for (int layout = 0; layout < 3; ++layout)
+      {
+        SCOPED_TRACE(testing::Message() << "form " << (int) simd << " n " << n << " layout " << layout);
+        // Four buffers; the layout decides which the channels use.
+        std::vector<std::vector<double>> got(4, std::vector<double>(n)), want;
+        for (int b = 0; b < 4; ++b)
+          for (int i = 0; i < n; ++i) got[b][i] = std::sin(i * 0.3 + b) * 1.5;
+        want = got;
+        const int use[3][4] = {{0, 1, 2, 3}, {0, 1, 0, 3}, {0, 1, 1, 3}};  // in0, out0, in1, out1
+        auto spans = [&](std::vector<std::vector<double>>& v, const int* u) {
+          return std::vector<DriveChainSpan>{{v[u[0]].data(), v[u[1]].data(), n}, {v[u[2]].data(), v[u[3]].data(), n}};
+        };
+        const std::vector<DriveChainSpan> together = spans(got, use[layout]), apart = spans(want, use[layout]);
+        DriveChainProcessChannels(chain, together.data(), 2, simd);
+        for (const DriveChainSpan& c : apart) DriveChainProcess(chain, c.in, c.out, c.n, simd);
+        for (int b = 0; b < 4; ++b)
+          for (int i = 0; i < n; ++i) ASSERT_TRUE(sameBits(got[b][i], want[b][i])) << "buffer " << b << " sample " << i;
+      }
+}
+
 TEST(ChainExactness, SinglePrecisionFrameConvertsBothWays)
 {
   Plushgrit plug{IPlugInstanceInfo()};
