@@ -15,6 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     volatile uint32_t sum = 0;
     for (int y = 0; y < bm->getHeight(); ++y)
       for (int x = 0; x < bm->getWidth(); ++x) sum += bm->getBits()[y * bm->getRowSpan() + x];
+    (void) sum;
     delete bm;
   }
   // Into an existing bitmap as well.

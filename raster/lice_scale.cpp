@@ -13,13 +13,6 @@
 
 namespace
 {
-struct Rgba
-{
-  int r, g, b, a;
-};
-
-inline Rgba unpack(LICE_pixel p) { return {(int) LICE_GETR(p), (int) LICE_GETG(p), (int) LICE_GETB(p), (int) LICE_GETA(p)}; }
-
 inline LICE_pixel pack2(unsigned a, unsigned r, unsigned g, unsigned b) { return LICE_RGBA(r, g, b, a); }
 
 // Hands a sampled pixel to the combiner; a full-weight copy is one store.

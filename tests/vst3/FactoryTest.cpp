@@ -8,7 +8,6 @@
 #include <cstring>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <set>
 
 #include "PluginModule.h"
@@ -128,11 +127,16 @@ TEST(Factory, ModuleInfoDescribesTheFactory)
   // path is in the bundle.
   const std::string folder = "Contents/Resources/Snapshots/";
   std::map<std::string, std::string> listed;  // scale -> path
-  const std::regex entry("\"Scale Factor\": ([0-9.]+),\\s*\"Path\": \"([^\"]+)\"");
-  for (std::sregex_iterator it(json.begin(), json.end(), entry), end; it != end; ++it)
+  const std::string scaleKey = "\"Scale Factor\": ", pathKey = "\"Path\": \"";
+  for (size_t at = json.find(scaleKey); at != std::string::npos; at = json.find(scaleKey, at + 1))
   {
-    listed[(*it)[1]] = (*it)[2];
-    EXPECT_TRUE(std::ifstream(std::string(PLUSHGRIT_BUNDLE) + "/" + std::string((*it)[2])).good()) << (*it)[2];
+    const size_t scale = at + scaleKey.size(), comma = json.find(',', scale);
+    const size_t path = json.find(pathKey, comma), quote = json.find('"', path + pathKey.size());
+    ASSERT_NE(quote, std::string::npos) << json.substr(at);
+    ASSERT_EQ(json.find_first_not_of(" \t\n", comma + 1), path) << json.substr(at);
+    const std::string file = json.substr(path + pathKey.size(), quote - path - pathKey.size());
+    listed[json.substr(scale, comma - scale)] = file;
+    EXPECT_TRUE(std::ifstream(std::string(PLUSHGRIT_BUNDLE) + "/" + file).good()) << file;
   }
   EXPECT_EQ(listed, (std::map<std::string, std::string>{{"1", folder + cid + "_snapshot.png"},
                                                         {"2", folder + cid + "_snapshot_2.0x.png"}}));
