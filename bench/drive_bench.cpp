@@ -4,7 +4,7 @@
 // exact bits the block path must give), and the same chain written plainly
 // with the C library's exp, as a user would write it. The ratios of the
 // block path to both are printed last, from the medians and from the
-// fastest of five runs of each: on a shared machine single runs vary by
+// fastest of nine runs of each: on a shared machine single runs vary by
 // 10 % and more, and only ever slower.
 #include <benchmark/benchmark.h>
 
@@ -72,7 +72,7 @@ static void BM_LiteralChain(benchmark::State& state)
   }
   perFrame(state);
 }
-BENCHMARK(BM_LiteralChain)->Repetitions(5);
+BENCHMARK(BM_LiteralChain)->Repetitions(9);
 
 // The chain as anyone would write it: gains once per block, std::exp for
 // the clipper, the compiler free to optimise. Not bit-exact, a yardstick.
@@ -103,7 +103,7 @@ static void BM_PlainChain(benchmark::State& state)
   }
   perFrame(state);
 }
-BENCHMARK(BM_PlainChain)->Repetitions(5);
+BENCHMARK(BM_PlainChain)->Repetitions(9);
 
 static void BM_ProcessDoubleReplacing(benchmark::State& state)
 {
@@ -119,7 +119,7 @@ static void BM_ProcessDoubleReplacing(benchmark::State& state)
   }
   perFrame(state);
 }
-BENCHMARK(BM_ProcessDoubleReplacing)->Repetitions(5);
+BENCHMARK(BM_ProcessDoubleReplacing)->Repetitions(9);
 
 static void BM_FloatFrame(benchmark::State& state)
 {

@@ -111,8 +111,14 @@ void Plushgrit::OnParamChange(int paramIdx)
   IParam* param = GetParam(paramIdx);
   switch (paramIdx)
   {
-    case kIn: mInGainDb = param->Value(); break;
-    case kOut: mOutGainDb = param->Value(); break;
+    case kIn:
+      mInGainDb = param->Value();
+      mInGain = DriveExp2(mInGainDb / 6.014);
+      break;
+    case kOut:
+      mOutGainDb = param->Value();
+      mOutGain = DriveExp2(mOutGainDb / 6.014);
+      break;
     case kMix: mMix = param->Value(); break;
     case kDrive:
     {
@@ -170,14 +176,15 @@ bool Plushgrit::FormatReadout(int paramIdx, char* text, int size) const
 // The chain per sample: g = x * inGain (written back over the input),
 // w = makeup * (FastTanh(g * driveGain + 0.2) - bias), y = MixAB(g, w, mix),
 // out = y * outGain. The gains are the same 2^(dB / 6.014) factors that
-// DecibelGain computes, taken once per block since the members cannot change
-// while the block holds the mutex; the vector forms form every product as
-// the per-sample functions do, so the output is bit-identical to them.
+// DecibelGain computes, formed when their parameters change (the members
+// cannot change while the block holds the mutex); the vector forms form
+// every product as the per-sample functions do, so the output is
+// bit-identical to them.
 DriveChainSettings Plushgrit::BlockSettings() const
 {
   DriveChainSettings s;
-  s.inGain = DriveExp2(mInGainDb / 6.014);
-  s.outGain = DriveExp2(mOutGainDb / 6.014);
+  s.inGain = mInGain;
+  s.outGain = mOutGain;
   s.driveGain = mDriveGain;
   s.makeup = mDriveMakeup;
   s.bias = mBiasOffset;
