@@ -39,7 +39,8 @@ IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPresets, const 
       mStateChunks(plugDoesChunks),
       mIsInst(plugIsInst),
       mDoesMIDI(plugDoesMidi),
-      mLatency(latency)
+      mLatency(latency),
+      mDeferred(nParams)
 {
   Trace(TRACE_HERE, "%s:%s", effectName ? effectName : "", CurrentTime());
 
@@ -64,6 +65,7 @@ IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPresets, const 
 
   double** inData = mInData.Resize(nInputs);
   double** outData = mOutData.Resize(nOutputs);
+  double** dryData = mDryData.Resize(nOutputs);
   for (int i = 0; i < nInputs; ++i)
   {
     InChannel* pIn = new InChannel;
@@ -74,7 +76,7 @@ IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPresets, const 
   for (int i = 0; i < nOutputs; ++i)
   {
     OutChannel* pOut = new OutChannel;
-    outData[i] = nullptr;
+    outData[i] = dryData[i] = nullptr;
     pOut->mDest = outData + i;
     mOutChannels.Add(pOut);
   }
@@ -214,7 +216,8 @@ bool IPlugBase::SetBlockSize(int blockSize)
   for (int i = 0; i < NInChannels() && grown; ++i)
     grown = mInChannels.Get(i)->mScratchBuf.Resize(blockSize) != nullptr || !blockSize;
   for (int i = 0; i < NOutChannels() && grown; ++i)
-    grown = mOutChannels.Get(i)->mScratchBuf.Resize(blockSize) != nullptr || !blockSize;
+    grown = (mOutChannels.Get(i)->mScratchBuf.Resize(blockSize) && mOutChannels.Get(i)->mDryBuf.Resize(blockSize)) ||
+            !blockSize;
   const int size = grown ? blockSize : mBlockSize;
 
   for (int i = 0; i < NInChannels(); ++i)
@@ -231,6 +234,7 @@ bool IPlugBase::SetBlockSize(int blockSize)
     OutChannel* pOut = mOutChannels.Get(i);
     double* p = pOut->mScratchBuf.Resize(size);
     if (p) memset(p, 0, (size_t) size * sizeof(double));
+    mDryData.Get()[i] = pOut->mDryBuf.Resize(size);
     if (!pOut->mConnected) *(pOut->mDest) = pOut->mScratchBuf.Get();
   }
   mBlockSize = size;
@@ -426,7 +430,10 @@ void IPlugBase::ZeroScratchBuffers()
 
 void IPlugBase::ProcessBuffers(double, int nFrames)
 {
-  ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
+  if (mBlockHoldsMutex)
+    ProcessDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
+  else
+    ProcessKeptDoubleReplacing(mInData.Get(), mOutData.Get(), nFrames);
 }
 
 template <bool accumulate>
@@ -460,19 +467,23 @@ void IPlugBase::ProcessBuffersAccumulating(float, int nFrames)
   convertOutputs<true>(mOutChannels, nFrames);
 }
 
-void IPlugBase::PassThroughBuffers(double, int nFrames)
+void IPlugBase::PassThroughInto(double** outputs, int nFrames)
 {
   if (mLatency && mDelay)
-    mDelay->ProcessBlock(mInData.Get(), mOutData.Get(), nFrames);
+    mDelay->ProcessBlock(mInData.Get(), outputs, nFrames);
   else if (nFrames > 0)
-    copyOrZeroChannels(mInData.Get(), mOutData.Get(), NInChannels(), NOutChannels(), nFrames);
+    copyOrZeroChannels(mInData.Get(), outputs, NInChannels(), NOutChannels(), nFrames);
 }
+
+void IPlugBase::PassThroughBuffers(double, int nFrames) { PassThroughInto(mOutData.Get(), nFrames); }
 
 void IPlugBase::PassThroughBuffers(float, int nFrames)
 {
   PassThroughBuffers(0.0, nFrames);
   convertOutputs<false>(mOutChannels, nFrames);
 }
+
+void IPlugBase::ConvertOutputs(int nFrames) { convertOutputs<false>(mOutChannels, nFrames); }
 
 // ---- Parameter routing -----------------------------------------------------------
 

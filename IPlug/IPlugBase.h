@@ -15,6 +15,7 @@
 #include "../wdl/WDL_String.h"
 #include "../wdl/WDL_TypedBuf.h"
 #include "Hosts.h"
+#include "IDeferredChanges.h"
 #include "IParam.h"
 #include "IPlugChannels.h"
 #include "IPlugStructs.h"
@@ -79,6 +80,17 @@ public:
   virtual void OnHostIdentified() {}
   virtual void PopupHostContextMenuForParam(int, int, int) {}
 
+  // A plug-in whose blocks depend on nothing but its parameters (no memory
+  // from one block to the next) can run a block while another thread holds
+  // the mutex, and the audio thread then never waits for it. Such a plug-in
+  // returns true here, copies what its blocks read in KeepBlockSettings
+  // (audio thread, mutex held, after the block's changes) and runs a block
+  // from that copy alone in ProcessKeptDoubleReplacing. Any other plug-in is
+  // processed under the mutex, and the audio thread waits for it.
+  virtual bool ProcessesWithoutMutex() const { return false; }
+  virtual void KeepBlockSettings() {}
+  virtual void ProcessKeptDoubleReplacing(double**, double**, int) {}
+
   // ---- Host operations, implemented by the format binding --------------
   virtual void SetParameterFromGUI(int idx, double normalizedValue);
   virtual void BeginInformHostOfParamChange(int idx) = 0;
@@ -110,6 +122,11 @@ public:
   // False, with the previous size kept, when the buffers for blockSize
   // frames cannot be had or blockSize is above kMaxBlockSize.
   virtual bool SetBlockSize(int blockSize);
+  // How the binding's host values are applied once the mutex is held: a
+  // normalized value by default (the LV2 binding's ports carry plain
+  // values), and a program change, which only a binding can map.
+  virtual void ApplyHostParamValue(int idx, double value);
+  virtual void ApplyHostProgramChange(double) {}
 
   // ---- Identity and settings ------------------------------------------
   const char* GetEffectName() const { return mEffectName; }
@@ -174,6 +191,54 @@ public:
   void ProcessBuffersAccumulating(float sampleType, int nFrames);
   void PassThroughBuffers(double sampleType, int nFrames);
   void PassThroughBuffers(float sampleType, int nFrames);
+
+  // ---- The audio thread and the mutex ------------------------------------
+  // Held by the audio thread for one block. It only tries the mutex: when
+  // the mutex is free, what earlier blocks deferred is applied at once and
+  // the block runs as usual; when another thread holds it, the block's host
+  // changes are deferred and the block runs from the kept settings. Only a
+  // plug-in that cannot run without the mutex waits for it.
+  class AudioBlockLock
+  {
+  public:
+    explicit AudioBlockLock(IPlugBase* plug);
+    ~AudioBlockLock();
+    AudioBlockLock(const AudioBlockLock&) = delete;
+    AudioBlockLock& operator=(const AudioBlockLock&) = delete;
+    bool Held() const { return mHeld; }
+
+  private:
+    IPlugBase* mPlug;
+    bool mHeld;
+  };
+  // A host change on the audio thread, inside an AudioBlockLock: applied
+  // when the block holds the mutex, else deferred (see ApplyHostParamValue).
+  void HostParamChangeOnAudioThread(int idx, double value);
+  void HostProgramChangeOnAudioThread(double value);
+  // Any thread but the audio thread's unlocked block: applies, under the
+  // mutex, what the audio thread deferred. Whoever reads or replaces the
+  // values (state, the editor, the host's controller) calls it first, so
+  // that it works with the latest ones.
+  void ApplyDeferredChanges();
+  bool BlockHoldsMutex() const { return mBlockHoldsMutex; }
+
+  // ---- Bypass ---------------------------------------------------------------
+  // A change of the bypass flag fades between the processed and the dry
+  // signal over this long, at every sample rate; outside a fade the output
+  // is exactly the processed block or the input passed through.
+  static constexpr double kBypassFadeSeconds = 0.005;
+  void SetBypassed(bool bypassed) { mIsBypassed.store(bypassed, std::memory_order_relaxed); }
+  // The next block starts where the bypass flag stands, without a fade (a
+  // new processing set-up, an activation). Any thread.
+  void SettleBypass() { mSettleBypass.store(true, std::memory_order_release); }
+  // Runs the attached buffers through the plug-in or passes them through,
+  // by the bypass flag, fading after it changed. The audio thread.
+  void ProcessOrBypass(double sampleType, int nFrames);
+  void ProcessOrBypass(float sampleType, int nFrames);
+  // The fade's length at the current sample rate, and how far it stands
+  // (0: processed, BypassFadeLength(): bypassed).
+  int BypassFadeLength() const;
+  int BypassFadePosition() const { return mFadePos; }
 
   // ---- Parameter routing -------------------------------------------------
   void OnParamReset();
@@ -244,8 +309,20 @@ protected:
   WDL_PtrList<IPreset> mPresets;
 
 private:
+  void FadeBypass(int nFrames, int target, int length);
+  // What pass-through writes, into outputs (one per output channel).
+  void PassThroughInto(double** outputs, int nFrames);
+  // The double outputs into the host's 32-bit buffers.
+  void ConvertOutputs(int nFrames);
+
   WDL_PtrList<ChannelIO> mChannelIO;
-  WDL_TypedBuf<double*> mInData, mOutData;
+  WDL_TypedBuf<double*> mInData, mOutData, mDryData;
+  IDeferredChanges mDeferred;
+  // The audio thread's own: whether its block holds the mutex, and the
+  // bypass fade's position.
+  bool mBlockHoldsMutex = true;
+  int mFadePos = 0;
+  std::atomic<bool> mSettleBypass{true};
   WDL_PtrList<InChannel> mInChannels;
   WDL_PtrList<OutChannel> mOutChannels;
   WDL_PtrList<WDL_String> mInputBusLabels, mOutputBusLabels;

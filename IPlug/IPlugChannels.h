@@ -28,6 +28,9 @@ struct OutChannel
   double** mDest = nullptr;
   float* mFDest = nullptr;  // the host's 32-bit buffer when converting
   WDL_TypedBuf<double> mScratchBuf;
+  // What the channel would pass through when bypassed, kept while a bypass
+  // switch fades.
+  WDL_TypedBuf<double> mDryBuf;
   WDL_String mLabel;
 };
 

@@ -73,24 +73,30 @@ void IPlugLV2::Activate()
 {
   WDL_MutexLock lock(&mMutex);
   Reset();
+  // The first run starts where the enable port stands, without a fade.
+  SettleBypass();
 }
 
+// The audio thread never waits for the framework mutex: while another
+// thread holds it, changed ports are deferred and the run goes on from the
+// settings the last one used (see AudioBlockLock).
 void IPlugLV2::Run(uint32_t nFrames)
 {
-  WDL_MutexLock lock(&mMutex);
+  AudioBlockLock lock(this);
+  // After a state restore every port is taken again: the host sets the
+  // ports it shows, and those are what it expects to hear.
+  if (mRetakePorts.exchange(false, std::memory_order_acq_rel))
+    for (int i = 0; i < NParams(); ++i) mLastControl.Get()[i] = std::numeric_limits<float>::quiet_NaN();
   for (int i = 0; i < NParams(); ++i)
   {
     const float* port = mControls.Get()[i];
     if (!port) continue;
     const float v = *port;
     // A value not a number is no value; one unchanged since the last run is
-    // no change (a state restored since then stands).
+    // no change.
     if (!std::isfinite(v) || v == mLastControl.Get()[i]) continue;
     mLastControl.Get()[i] = v;
-    IParam* param = GetParam(i);
-    param->Set(v);
-    if (IGraphics* graphics = GetGUI()) graphics->SetParameterFromPlug(i, param->GetNormalized(), true);
-    OnParamChange(i);
+    HostParamChangeOnAudioThread(i, v);
   }
   if (!nFrames) return;
 
@@ -100,7 +106,8 @@ void IPlugLV2::Run(uint32_t nFrames)
     if (!audio[c]) return;
   for (int c = 0; c < mPortsOut; ++c)
     if (!audio[half + c]) return;
-  const bool bypassed = mEnable && !(*mEnable > 0.5f);
+  // lv2:enabled: any value above 0 is enabled.
+  SetBypassed(mEnable && !(*mEnable > 0.0f));
 
   // The frame converts every input of a piece before it writes an output,
   // so in-place buffers are safe.
@@ -112,20 +119,31 @@ void IPlugLV2::Run(uint32_t nFrames)
     for (int c = 0; c < mPortsOut; ++c) piece[half + c] = audio[half + c] + done;
     AttachInputBuffers(0, mPortsIn, piece, n);
     AttachOutputBuffers(0, mPortsOut, piece + half);
-    if (bypassed) PassThroughBuffers(0.0f, n);
-    else ProcessBuffers(0.0f, n);
+    ProcessOrBypass(0.0f, n);
     done += (uint32_t) n;
   }
 }
 
+// Ports carry plain values.
+void IPlugLV2::ApplyHostParamValue(int idx, double value)
+{
+  IParam* param = GetParam(idx);
+  if (!param) return;
+  param->Set(value);
+  if (IGraphics* graphics = GetGUI()) graphics->SetParameterFromPlug(idx, param->GetNormalized(), true);
+  OnParamChange(idx);
+}
+
 // ---- State ---------------------------------------------------------------------------
 
+// Copied under the mutex; the host stores the copy outside it.
 bool IPlugLV2::SaveStateBytes(ByteChunk* out)
 {
-  WDL_MutexLock lock(&mMutex);
   out->Clear();
+  WDL_MutexLock lock(&mMutex);
+  ApplyDeferredChanges();
   if (!SerializeState(out)) return false;
-  const int32_t bypass = mEnable && !(*mEnable > 0.5f) ? 1 : 0;
+  const int32_t bypass = GetIsBypassed() ? 1 : 0;
   const int expected = out->Size() + (int) sizeof(bypass);
   return out->Put(&bypass) == expected;
 }
@@ -135,14 +153,18 @@ bool IPlugLV2::RestoreStateBytes(const void* data, uint32_t size)
   if (!data || size > 0x7FFFFFFF) return false;
   ByteChunk chunk;
   if (chunk.PutBytes(data, (int) size) != (int) size) return false;
-  WDL_MutexLock lock(&mMutex);
-  ByteChunk previous;
-  if (!SerializeState(&previous)) return false;
-  if (UnserializeState(&chunk, 0) < 0)
   {
-    UnserializeState(&previous, 0);
-    return false;
+    WDL_MutexLock lock(&mMutex);
+    ApplyDeferredChanges();
+    ByteChunk previous;
+    if (!SerializeState(&previous)) return false;
+    if (UnserializeState(&chunk, 0) < 0)
+    {
+      UnserializeState(&previous, 0);
+      return false;
+    }
   }
+  mRetakePorts.store(true, std::memory_order_release);
   RedrawParamControls();
   return true;
 }

@@ -9,6 +9,7 @@
 
 #include <lv2/ui/ui.h>
 
+#include <atomic>
 #include <cstdint>
 
 #include "../IPlug/IPlugBase.h"
@@ -35,6 +36,7 @@ public:
   void GetTime(ITimeInfo* pTimeInfo) override { *pTimeInfo = ITimeInfo(); }
   void ResizeGraphics(int w, int h) override;
   bool SendMidiMsg(IMidiMsg*) override { return false; }
+  void ApplyHostParamValue(int idx, double value) override;
 
   // ---- Ports ---------------------------------------------------------------
   // Audio inputs, audio outputs, one control port per parameter, then the
@@ -52,14 +54,15 @@ public:
   void Activate();
   // Reads the control ports (a changed, finite value is set, clamped to its
   // range, and reaches OnParamChange), then processes nFrames, in place or
-  // not. Allocates nothing; holds the framework mutex.
+  // not. Allocates nothing and never waits for the framework mutex.
   void Run(uint32_t nFrames);
 
   // The framework's state as the VST 3 binding saves it: the serialized
   // state, then a 32-bit bypass flag.
   bool SaveStateBytes(ByteChunk* out);
   // Sets every parameter from such bytes (the bypass stays with the enable
-  // port); false, with nothing changed, when they do not read whole.
+  // port); false, with nothing changed, when they do not read whole. The
+  // next run takes every control port's value again.
   bool RestoreStateBytes(const void* data, uint32_t size);
 
   // ---- The editor instance -------------------------------------------------
@@ -82,6 +85,7 @@ private:
   WDL_TypedBuf<float*> mPiece;  // the same, advanced to the piece in hand
   WDL_TypedBuf<const float*> mControls;
   WDL_TypedBuf<float> mLastControl;  // the port values last taken; NaN before the first
+  std::atomic<bool> mRetakePorts{false};
   const float* mEnable = nullptr;
   UIHost mUIHost;
 };

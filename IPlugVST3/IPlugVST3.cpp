@@ -265,6 +265,8 @@ tresult PLUGIN_API IPlugVST3::setBusArrangements(SpeakerArrangement* inputs, int
 
 tresult PLUGIN_API IPlugVST3::setActive(TBool state)
 {
+  // A plug-in that starts bypassed starts without a fade.
+  if (state) SettleBypass();
   OnActivate(state != 0);
   return kResultOk;
 }
@@ -286,6 +288,7 @@ tresult PLUGIN_API IPlugVST3::setupProcessing(ProcessSetup& newSetup)
   // The bypass flag is the host's and stays as it is: a host that changes
   // the sample rate of a bypassed plug-in still shows it bypassed.
   Reset();
+  SettleBypass();
   processSetup = newSetup;
   return kResultOk;
 }
@@ -304,10 +307,14 @@ AudioBus* IPlugVST3::getAudioOutput(int32 index)
 
 // ---- Processing ------------------------------------------------------------------
 
+// The audio thread never waits for the framework mutex: while another
+// thread holds it, the block's changes are deferred and the block runs from
+// the settings the last one used (see AudioBlockLock).
 tresult PLUGIN_API IPlugVST3::process(ProcessData& data)
 {
-  WDL_MutexLock lock(&mMutex);
+  AudioBlockLock lock(this);
 
+  // The audio thread's own: read back only by a plug-in's block.
   if (data.processContext) memcpy(&mProcessContext, data.processContext, sizeof(ProcessContext));
 
   if (IParameterChanges* changes = data.inputParameterChanges)
@@ -326,21 +333,11 @@ tresult PLUGIN_API IPlugVST3::process(ProcessData& data)
       const ParamID id = queue->getParameterId();
       if (!std::isfinite(value)) continue;
       if (id == kBypassParam)
-      {
-        mIsBypassed = value > 0.5;
-      }
+        SetBypassed(value > 0.5);
       else if (id == kPresetParam)
-      {
-        // The host hears of the new values from its user-interface thread.
-        if (ChangeProgram(value) == kProgramChangedParams) mParamValuesChangedPending = true;
-      }
+        HostProgramChangeOnAudioThread(value);
       else if (IsValidParamIndex(id))
-      {
-        GetParam((int) id)->SetNormalized(value);
-        // Only stored for the editor's thread: no lock, no allocation.
-        if (IGraphics* graphics = GetGUI()) graphics->SetParameterFromPlug((int) id, value, true);
-        OnParamChange((int) id);
-      }
+        HostParamChangeOnAudioThread((int) id, value);
     }
   }
 
@@ -356,6 +353,12 @@ tresult PLUGIN_API IPlugVST3::process(ProcessData& data)
       ProcessAudio<float>(data);
   }
   return kResultOk;
+}
+
+void IPlugVST3::ApplyHostProgramChange(double value)
+{
+  // The host hears of the new values from its user-interface thread.
+  if (ChangeProgram(value) == kProgramChangedParams) mParamValuesChangedPending = true;
 }
 
 void IPlugVST3::ProcessEvents(ProcessData& data)
@@ -499,58 +502,72 @@ void IPlugVST3::ProcessAudio(ProcessData& data)
       o += bus.numChannels;
     }
 
-    if (GetIsBypassed())
-      PassThroughBuffers((Sample) 0, n);
-    else
-      ProcessBuffers((Sample) 0, n);
+    ProcessOrBypass((Sample) 0, n);
     done += n;
   }
 }
 
 // ---- State ----------------------------------------------------------------------
 
+// The state is copied under the mutex and written to the host's stream
+// outside it: a stream that takes its time holds up nobody.
 tresult PLUGIN_API IPlugVST3::getEditorState(IBStream* state)
 {
   Trace(TRACE_HERE, "%s", "");
   if (!state) return kResultFalse;
-  NotifyHostOfPendingChanges();
-  WDL_MutexLock lock(&mMutex);
   ByteChunk chunk;
-  if (!SerializeState(&chunk)) return kResultFalse;
-  const int32 bypass = GetIsBypassed() ? 1 : 0;
+  int32 bypass = 0;
+  {
+    WDL_MutexLock lock(&mMutex);
+    ApplyDeferredChanges();
+    if (!SerializeState(&chunk)) return kResultFalse;
+    bypass = GetIsBypassed() ? 1 : 0;
+  }
+  NotifyHostOfPendingChanges();
   // A stream that takes only part of the state has not saved it.
   if (!writeFully(state, chunk.GetBytes(), chunk.Size())) return kResultFalse;
   if (!writeFully(state, &bypass, (int32) sizeof(bypass))) return kResultFalse;
   return kResultOk;
 }
 
+// The stream is read outside the mutex, then applied under it in one go.
 tresult PLUGIN_API IPlugVST3::setEditorState(IBStream* state)
 {
   Trace(TRACE_HERE, "%s", "");
   if (!state) return kResultFalse;
   NotifyHostOfPendingChanges();
-  WDL_MutexLock lock(&mMutex);
-  ByteChunk chunk;
-  SerializeState(&chunk);
-  const int size = chunk.Size();
-  if (size <= 0) return kResultFalse;
-
-  // A short stream leaves the rest of the chunk as the current state, value
-  // by value. A stream that ends inside a value must not make that value of
-  // old and new bytes: the chunk ends where the stream did, so that value is
-  // a failed read. An opaque chunk state is never completed from old bytes.
-  const int32 got = readFully(state, chunk.GetBytes(), size);
-  if (got < size && (DoesStateChunks() || got % (int32) sizeof(double))) chunk.Resize(got);
-  UnserializeState(&chunk, 0);
-
-  int32 bypass = 0;
-  if (readFully(state, &bypass, (int32) sizeof(bypass)) == (int32) sizeof(bypass))
+  int size = 0;
   {
-    mIsBypassed = bypass != 0;
-    RedrawParamControls();
-    return kResultOk;
+    ByteChunk current;
+    SerializeState(&current);
+    size = current.Size();
   }
-  return kResultFalse;
+  if (size <= 0) return kResultFalse;
+  ByteChunk incoming;
+  if (!incoming.Resize(size)) return kResultFalse;
+  const int32 got = readFully(state, incoming.GetBytes(), size);
+  int32 bypass = 0;
+  const bool bypassRead = readFully(state, &bypass, (int32) sizeof(bypass)) == (int32) sizeof(bypass);
+
+  {
+    WDL_MutexLock lock(&mMutex);
+    ApplyDeferredChanges();
+    // A short stream leaves the rest of the chunk as the current state,
+    // value by value. A stream that ends inside a value must not make that
+    // value of old and new bytes: the chunk ends where the stream did, so
+    // that value is a failed read. An opaque chunk state is never completed
+    // from old bytes.
+    ByteChunk chunk;
+    SerializeState(&chunk);
+    if (chunk.Size() != size) return kResultFalse;  // the state's shape changed meanwhile
+    memcpy(chunk.GetBytes(), incoming.GetBytes(), (size_t) got);
+    if (got < size && (DoesStateChunks() || got % (int32) sizeof(double))) chunk.Resize(got);
+    UnserializeState(&chunk, 0);
+    if (bypassRead) SetBypassed(bypass != 0);
+  }
+  if (!bypassRead) return kResultFalse;
+  RedrawParamControls();
+  return kResultOk;
 }
 
 // ---- Timing -------------------------------------------------------------------------

@@ -42,6 +42,7 @@ public:
   void PopupHostContextMenuForParam(int idx, int x, int y) override;
   void SetLatency(int samples) override;
   bool SendMidiMsg(IMidiMsg*) override { return false; }
+  void ApplyHostProgramChange(double value) override;
 
   // ---- Component and audio processor ---------------------------------------
   tresult PLUGIN_API initialize(Steinberg::FUnknown* context) SMTG_OVERRIDE;

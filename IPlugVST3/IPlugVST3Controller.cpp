@@ -109,9 +109,10 @@ tresult PLUGIN_API IPlugVST3::setParamNormalized(ParamID tag, ParamValue value)
   if (!std::isfinite(value)) return kResultFalse;
   if (tag == kBypassParam)
   {
-    mIsBypassed = value > 0.5;
+    SetBypassed(value > 0.5);
     return kResultOk;
   }
+  ApplyDeferredChanges();
   if (tag == kPresetParam)
   {
     const ProgramChange change = ChangeProgram(value);
@@ -129,6 +130,7 @@ tresult PLUGIN_API IPlugVST3::setParamNormalized(ParamID tag, ParamValue value)
 
 ParamValue PLUGIN_API IPlugVST3::getParamNormalized(ParamID tag)
 {
+  ApplyDeferredChanges();
   NotifyHostOfPendingChanges();
   if (tag == kBypassParam) return GetIsBypassed() ? 1.0 : 0.0;
   if (IsValidParamIndex(tag)) return GetParam((int) tag)->GetNormalized();

@@ -90,6 +90,7 @@ Plushgrit::Plushgrit(IPlugInstanceInfo instanceInfo)
 
   MakePreset("init", 0.0, 0.0, 1.0, 0.0);
   RestorePreset(0);
+  KeepBlockSettings();
 }
 
 void Plushgrit::MakeClassID(unsigned char cid[16])
@@ -192,9 +193,22 @@ DriveChainSettings Plushgrit::BlockSettings() const
   return s;
 }
 
-void Plushgrit::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
+namespace
+{
+void RunChain(const DriveChainSettings& settings, double** inputs, double** outputs, int nFrames)
 {
   if (nFrames <= 0) return;
   const DriveChainSpan channels[] = {{inputs[0], outputs[0], nFrames}, {inputs[1], outputs[1], nFrames}};
-  DriveChainProcessChannels(BlockSettings(), channels, 2);
+  DriveChainProcessChannels(settings, channels, 2);
+}
+}  // namespace
+
+void Plushgrit::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
+{
+  RunChain(BlockSettings(), inputs, outputs, nFrames);
+}
+
+void Plushgrit::ProcessKeptDoubleReplacing(double** inputs, double** outputs, int nFrames)
+{
+  RunChain(mKept, inputs, outputs, nFrames);
 }

@@ -40,6 +40,11 @@ public:
   void Reset() override;
   void OnParamChange(int paramIdx) override;
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+  // The chain has no memory: a block can run from a copy of its settings
+  // while another thread holds the mutex, with the same bits.
+  bool ProcessesWithoutMutex() const override { return true; }
+  void KeepBlockSettings() override { mKept = BlockSettings(); }
+  void ProcessKeptDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
 
   // The editor's read-out text for In, Out (value, space, label: "-3.50 dB")
   // and Mix ("dry | wet" percentages). Returns false for other parameters.
@@ -68,6 +73,9 @@ private:
   double mDriveGain = 1.0;
   double mDriveMakeup = 1.0;
   double mBiasOffset = 0.0;
+  // The settings the audio thread's last block under the mutex ended with;
+  // only the audio thread reads or writes them after construction.
+  DriveChainSettings mKept;
   // The three read-outs, owned by the editor's graphics context.
   ITextControl* mInText = nullptr;
   ITextControl* mOutText = nullptr;

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "BindingFixture.h"
+#include "BypassSwitch.h"
 #include "LV2Host.h"
 
 using namespace Steinberg;
@@ -113,10 +114,17 @@ TEST_F(LV2Plugins, StateIsTheVST3StateAndRestoresWhatItSaved)
   ASSERT_EQ(saved.size(), vst3State.size());
   EXPECT_EQ(memcmp(saved.data(), vst3State.data(), saved.size()), 0);
 
-  // A new instance, restored, sounds as the first.
+  // A new instance, restored, holds the same state; with the ports a host
+  // restores beside it, it sounds as the first.
   LV2Instance b(world, kStereoURI, 48000.0, 512);
   b.RunEmpty();  // its ports at the defaults are taken first, as a host's would be
   EXPECT_EQ(b.RestoreState(saved), LV2_STATE_SUCCESS);
+  std::vector<unsigned char> restored;
+  ASSERT_TRUE(b.SaveState(&restored));
+  EXPECT_EQ(restored, saved);
+  b.Control("in") = -2.5f;
+  b.Control("mix") = 0.25f;
+  b.Control("drive") = 0.75f;
   const auto in = Signal(2, 512, 3);
   auto outA = in, outB = in;
   a.Run(in, outA, 0, 512);
@@ -133,6 +141,64 @@ TEST_F(LV2Plugins, StateIsTheVST3StateAndRestoresWhatItSaved)
   std::vector<unsigned char> after;
   ASSERT_TRUE(b.SaveState(&after));
   EXPECT_EQ(after, before);
+}
+
+// A host writes a port, saves before the next run (the state still holds
+// the old value), then restores that state and its ports: what the ports
+// say is what is heard, as the host shows it.
+TEST_F(LV2Plugins, PortsAreTakenAgainAfterAStateRestore)
+{
+  LV2Instance lv2(world, kStereoURI, 48000.0, 256);
+  ASSERT_TRUE(lv2.Valid());
+  lv2.Control("drive") = 0.2f;
+  lv2.RunEmpty();
+  lv2.Control("drive") = 0.8f;
+  std::vector<unsigned char> state;
+  ASSERT_TRUE(lv2.SaveState(&state));
+  lv2.RunEmpty();  // takes 0.8
+  ASSERT_EQ(lv2.RestoreState(state), LV2_STATE_SUCCESS);  // 0.2 again, the port still 0.8
+  lv2.RunEmpty();
+  ASSERT_TRUE(lv2.SaveState(&state));
+  double drive;
+  memcpy(&drive, state.data() + 24, sizeof(drive));
+  EXPECT_EQ(drive, (double) 0.8f);
+}
+
+// lv2:enabled fades both ways without a click, ends exactly on the input or
+// the processed signal, and counts every value above 0 as enabled.
+TEST_F(LV2Plugins, EnablePortFadesWithoutAClickAndEndsExact)
+{
+  const int kBlock = 64, kFrames = 48000, kOffAt = 200 * kBlock, kOnAt = 500 * kBlock, kFade = 240;
+  struct Case
+  {
+    const char* uri;
+    float in, out, drive, amplitude;
+  };
+  for (const Case& k : {Case{kStereoURI, 6, 6, 1, 0.5f}, Case{kMonoURI, 0, 0, 0, 1.0f}})
+  {
+    const std::vector<float> x = BypassTestSine(kFrames, k.amplitude);
+    auto render = [&](bool switched) {
+      LV2Instance lv2(world, k.uri, 48000.0, kBlock);
+      lv2.Control("in") = k.in;
+      lv2.Control("out") = k.out;
+      lv2.Control("drive") = k.drive;
+      std::vector<std::vector<float>> in((size_t) lv2.Channels(), x), out = in;
+      for (int done = 0; done < kFrames; done += kBlock)
+      {
+        // 0.25 is enabled: only 0 and below bypass.
+        lv2.Control("enabled") = switched && done >= kOffAt && done < kOnAt ? 0.0f : 0.25f;
+        lv2.Run(in, out, done, kBlock);
+      }
+      return out[0];
+    };
+    const std::vector<float> y = render(true), processed = render(false);
+    const double steady = std::fmax(LargestStep(y, kBlock, kOffAt), LargestStep(y, kOffAt + kFade + 1, kOnAt));
+    EXPECT_LE(LargestStep(y, kOffAt - 1, kOffAt + kFade + 2), 1.5 * steady) << k.uri;
+    EXPECT_LE(LargestStep(y, kOnAt - 1, kOnAt + kFade + 2), 1.5 * steady) << k.uri;
+    for (int n = 0; n < kOffAt; ++n) ASSERT_EQ(y[(size_t) n], processed[(size_t) n]) << n;
+    for (int n = kOffAt + kFade; n < kOnAt; ++n) ASSERT_EQ(y[(size_t) n], x[(size_t) n]) << n;
+    for (int n = kOnAt + kFade; n < kFrames; ++n) ASSERT_EQ(y[(size_t) n], processed[(size_t) n]) << n;
+  }
 }
 
 TEST_F(LV2Plugins, ValuesOutsideTheRangeAreClampedAndNaNIgnored)

@@ -138,8 +138,10 @@ TEST_F(Binding, BypassFollowsTheLastPointAboveOneHalfAndSurvivesANewSetUp)
 
   changes.Clear();
   changes.Add(kBypass, 0.51);
+  Stereo<float> fade(256);  // the switch fades over 5 ms, 240 frames at 48 kHz
+  plugin.Process(fade.in(), 2, fade.out(), 2, 256, &changes);
   Stereo<float> b(n);
-  plugin.Process(b.in(), 2, b.out(), 2, n, &changes);
+  plugin.Process(b.in(), 2, b.out(), 2, n);
   EXPECT_EQ(plugin.Controller()->getParamNormalized(kBypass), 1.0);
   EXPECT_EQ(b.ol, b.l0);  // passed through unchanged
   EXPECT_EQ(b.orr, b.r0);
