@@ -24,6 +24,7 @@ IGraphics::IGraphics(IPlugBase* plug, int width, int height, int fps)
 
 IGraphics::~IGraphics()
 {
+  ReleaseEditorResources();
   delete mKeyCatcher;
   DeleteControls();
 }
@@ -34,6 +35,13 @@ void IGraphics::PrepDraw()
 {
   mDrawBitmap.reset(new LICE_SysBitmap(DrawWidth(), DrawHeight()));
   mScratchBitmap.reset(new LICE_MemBitmap());
+}
+
+void IGraphics::ReleaseEditorResources()
+{
+  ReleaseImagesAndFonts();
+  mDrawBitmap.reset();
+  mScratchBitmap.reset();
 }
 
 int IGraphics::Scaled(int v) const { return mDrawScale == 1.0f ? v : (int) std::lround(v * mDrawScale); }
@@ -52,8 +60,9 @@ void IGraphics::SetDrawScale(float scale)
   scale = scale < 1.0f ? 1.0f : scale > 3.0f ? 3.0f : scale;
   if (scale == mDrawScale) return;
   mDrawScale = scale;
-  // Fonts of the new size are other cache entries; images at it are made
-  // when first drawn.
+  // Images and fonts at the new scale are other ones, taken when first
+  // drawn; those at the old one go back to the caches.
+  ReleaseImagesAndFonts();
   if (mDrawBitmap) PrepDraw();
   SetAllControlsDirty();
 }
@@ -64,9 +73,9 @@ void IGraphics::Resize(int w, int h)
   mHeight = h;
   ReleaseMouseCapture();
   DeleteControls();
-  mDrawBitmap.reset();
-  mScratchBitmap.reset();
-  PrepDraw();
+  const bool drawing = mDrawBitmap != nullptr;
+  ReleaseEditorResources();
+  if (drawing) PrepDraw();
   if (mPlug) mPlug->ResizeGraphics(w, h);
 }
 

@@ -13,7 +13,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "../wdl/WDL_Mutex.h"
 #include "../wdl/WDL_PtrList.h"
@@ -78,9 +80,19 @@ public:
   // The image file name among the module's resources, decoded; null when it
   // cannot be found or read.
   virtual LICE_IBitmap* OSLoadBitmap(int id, const char* name) = 0;
+  // The same image's size, from its header where the platform can read one
+  // (nothing decoded), refused by the same rules; false without one.
+  virtual bool OSImageSize(int id, const char* name, int* width, int* height);
 
   // ---- Lifetime and controls ----------------------------------------------
+  // Makes the draw bitmap; Draw makes it when it is missing. Nothing an
+  // editor draws with exists before it first draws.
   void PrepDraw();
+  // Gives back what this editor drew with: the draw bitmap, and the images
+  // and fonts it holds in the process-wide caches (freed there once no
+  // editor holds them). The platform calls it when the window closes; the
+  // next draw takes them again.
+  void ReleaseEditorResources();
   // Draws at scale times the editor's size (1 to 3; 1.5 is a 575 x 450
   // bitmap for a 383 x 300 editor): controls keep their editor coordinates,
   // every primitive is drawn at the scaled ones, text at the scaled size,
@@ -118,9 +130,11 @@ public:
   static void ReleaseCaches();
 
   // ---- Images ---------------------------------------------------------------
-  // A missing or unreadable image becomes a transparent one pixel wide and
-  // one per frame high, cached under its id like any other: the editor
-  // still opens, the control takes no room and draws nothing.
+  // Reads only the image's size (from its header, once per id); its pixels
+  // are decoded when an editor first draws it. A missing or unreadable image
+  // becomes a transparent one pixel wide and one per frame high, kept under
+  // its id: the editor still opens, the control takes no room and draws
+  // nothing.
   IBitmap LoadIBitmap(int id, const char* name, int frameCount = 1, bool framesAreHorizontal = false);
   void RetainBitmap(IBitmap* bitmap);
   void ReleaseBitmap(IBitmap* bitmap);
@@ -238,12 +252,33 @@ private:
   void DeleteControls();
   int Scaled(int v) const;
   float Scaled(float v) const { return v * mDrawScale; }
-  // The image of bitmap at the draw scale: its own data at 1x, else made
-  // once (per id and scale) from the nearest larger artwork set.
+  // The image of bitmap at the draw scale, held by this editor: the set
+  // drawn for that scale where there is one, else the nearest larger set
+  // filtered down (an image without sets is enlarged). An image the caller
+  // made is its own pixels at 1x.
   LICE_IBitmap* ImageAtDrawScale(const IBitmap* bitmap);
+  LICE_IBitmap* ImageAtScale(const IBitmap* bitmap, float scale);
+  // The image with this key in the process-wide cache, made by make when no
+  // editor holds it, and held by this one until ReleaseEditorResources.
+  LICE_IBitmap* HoldImage(int id, int milliScale, const LICE_IBitmap* madeFrom, const std::function<LICE_IBitmap*()>& make);
+  void ReleaseImagesAndFonts();
   // DrawIText with text and r in the draw bitmap's pixels.
   bool DrawITextInPixels(IText* text, const char* str, IRECT* r, bool measure);
   int ParamOfCapture() const;
+
+  struct HeldImage
+  {
+    int id, milliScale;
+    const LICE_IBitmap* madeFrom;
+    LICE_IBitmap* bitmap;
+  };
+  struct HeldFont
+  {
+    IText key;
+    LICE_CachedFont* font;
+  };
+  std::vector<HeldImage> mHeldImages;
+  std::vector<HeldFont> mHeldFonts;
 
   // One slot per parameter: the latest normalized value from the plug-in
   // and whether the user-interface thread has yet to take it.

@@ -42,27 +42,38 @@ void IGraphics::ReleaseCaches()
   s_bitmapCache.Clear();
 }
 
+bool IGraphics::OSImageSize(int id, const char* name, int* width, int* height)
+{
+  std::unique_ptr<LICE_IBitmap> image(OSLoadBitmap(id, name));
+  if (!image) return false;
+  *width = image->getWidth();
+  *height = image->getHeight();
+  return true;
+}
+
 IBitmap IGraphics::LoadIBitmap(int id, const char* name, int frameCount, bool framesAreHorizontal)
 {
   if (frameCount < 1) frameCount = 1;
-  s_bitmapCache.Name(id, name);
-  LICE_IBitmap* bitmap = s_bitmapCache.Find(id);
-  if (!bitmap)
+  int w = 0, h = 0;
+  if (!s_bitmapCache.Info(id, nullptr, &w, &h))
   {
-    bitmap = OSLoadBitmap(id, name);
-    if (!bitmap)
-    {
-      // Missing or unreadable: transparent, one pixel per frame, so the
-      // editor opens and the control neither takes room nor draws.
-      Trace(TRACE_HERE, "image %d '%s' not found", id, name ? name : "");
-      bitmap = new LICE_MemBitmap(framesAreHorizontal ? frameCount : 1, framesAreHorizontal ? 1 : frameCount);
-      LICE_Clear(bitmap, 0);
-    }
-    s_bitmapCache.Add(id, bitmap);
+    if (!OSImageSize(id, name, &w, &h)) w = h = 0;
+    s_bitmapCache.Describe(id, name, w, h);
+    s_bitmapCache.Info(id, nullptr, &w, &h);  // the first registration decides
   }
-  IBitmap result(bitmap, bitmap->getWidth(), bitmap->getHeight(), frameCount, framesAreHorizontal);
-  result.id = id;
-  return result;
+  if (w > 0 && h > 0)
+  {
+    IBitmap result(nullptr, w, h, frameCount, framesAreHorizontal);
+    result.id = id;
+    return result;
+  }
+  // Missing or unreadable: transparent, one pixel per frame, so the editor
+  // opens and the control neither takes room nor draws.
+  Trace(TRACE_HERE, "image %d '%s' not found", id, name ? name : "");
+  LICE_IBitmap* missing = new LICE_MemBitmap(framesAreHorizontal ? frameCount : 1, framesAreHorizontal ? 1 : frameCount);
+  LICE_Clear(missing, 0);
+  missing = s_bitmapCache.Keep(id, missing);
+  return IBitmap(missing, missing->getWidth(), missing->getHeight(), frameCount, framesAreHorizontal);
 }
 
 namespace
@@ -71,64 +82,115 @@ namespace
 // Name@1.5x.png, Name@2x.png, Name@3x.png.
 const float kArtworkScales[] = {1.5f, 2.0f, 3.0f};
 
-std::string SetName(const char* name, float scale)
+std::string SetName(const std::string& n, float scale)
 {
-  std::string n = name ? name : "";
   const size_t dot = n.find_last_of('.');
   char suffix[16];
   snprintf(suffix, sizeof(suffix), "@%gx", scale);
   return dot == std::string::npos ? n + suffix : n.substr(0, dot) + suffix + n.substr(dot);
 }
+
+int MilliScale(float scale) { return (int) std::lround(scale * 1000.0f); }
+
+// A transparent pixel: what an image that cannot be decoded draws.
+LICE_IBitmap* NothingToDraw()
+{
+  auto* image = new LICE_MemBitmap(1, 1);
+  LICE_Clear(image, 0);
+  return image;
+}
+
+LICE_IBitmap* Filtered(LICE_IBitmap* source, int w, int h)
+{
+  auto* image = new LICE_MemBitmap(w, h);
+  LICE_ScaledBlit(image, source, 0, 0, w, h, 0.0f, 0.0f, (float) source->getWidth(),
+                  (float) source->getHeight(), 1.0f, kBlitCopy | kBlitFilterBilinear);
+  return image;
+}
 }  // namespace
 
-LICE_IBitmap* IGraphics::ImageAtDrawScale(const IBitmap* bitmap)
+LICE_IBitmap* IGraphics::HoldImage(int id, int milliScale, const LICE_IBitmap* madeFrom,
+                                   const std::function<LICE_IBitmap*()>& make)
 {
-  if (!bitmap || !bitmap->data) return nullptr;
-  if (mDrawScale == 1.0f) return bitmap->data;
-  const int key = (int) std::lround(mDrawScale * 1000.0f);
-  if (LICE_IBitmap* cached = s_bitmapCache.Find(bitmap->id, key, bitmap->data)) return cached;
-
-  // The nearest set drawn for this scale or a larger one; only when there
-  // is none (an image made at run time) is the 1x image enlarged.
-  const int w = (int) std::lround(bitmap->width * mDrawScale), h = (int) std::lround(bitmap->height * mDrawScale);
-  std::unique_ptr<LICE_IBitmap> set;
-  const std::string name = bitmap->id >= 0 ? s_bitmapCache.NameOf(bitmap->id) : std::string();
-  for (float scale : kArtworkScales)
-  {
-    if (scale < mDrawScale - 1e-4f || name.empty()) continue;
-    set.reset(OSLoadBitmap(bitmap->id, SetName(name.c_str(), scale).c_str()));
-    // A set of another size than its scale says is not this image's.
-    if (set && set->getWidth() == (int) std::lround(bitmap->width * scale) &&
-        set->getHeight() == (int) std::lround(bitmap->height * scale))
-      break;
-    set.reset();
-  }
-  LICE_IBitmap* source = set ? set.get() : bitmap->data;
-  auto* image = new LICE_MemBitmap(w, h);
-  if (source->getWidth() == w && source->getHeight() == h)
-    LICE_Copy(image, source);
-  else
-    LICE_ScaledBlit(image, source, 0, 0, w, h, 0.0f, 0.0f, (float) source->getWidth(), (float) source->getHeight(),
-                    1.0f, kBlitCopy | kBlitFilterBilinear);
-  s_bitmapCache.Add(bitmap->id, image, key, bitmap->data);
+  for (const HeldImage& h : mHeldImages)
+    if (h.id == id && h.milliScale == milliScale && h.madeFrom == madeFrom) return h.bitmap;
+  LICE_IBitmap* image = s_bitmapCache.Acquire(id, milliScale, madeFrom, make);
+  if (image) mHeldImages.push_back({id, milliScale, madeFrom, image});
   return image;
+}
+
+void IGraphics::ReleaseImagesAndFonts()
+{
+  for (const HeldImage& h : mHeldImages) s_bitmapCache.Release(h.bitmap);
+  mHeldImages.clear();
+  for (const HeldFont& f : mHeldFonts) s_fontCache.Release(f.font);
+  mHeldFonts.clear();
+}
+
+LICE_IBitmap* IGraphics::ImageAtDrawScale(const IBitmap* bitmap) { return ImageAtScale(bitmap, mDrawScale); }
+
+LICE_IBitmap* IGraphics::ImageAtScale(const IBitmap* bitmap, float scale)
+{
+  if (!bitmap) return nullptr;
+  const int w = (int) std::lround(bitmap->width * scale), h = (int) std::lround(bitmap->height * scale);
+  if (bitmap->data)
+  {
+    if (scale == 1.0f) return bitmap->data;
+    return HoldImage(-1, MilliScale(scale), bitmap->data, [&] { return Filtered(bitmap->data, w, h); });
+  }
+  if (bitmap->id < 0) return nullptr;
+  return HoldImage(bitmap->id, MilliScale(scale), nullptr, [&]() -> LICE_IBitmap* {
+    std::string name;
+    s_bitmapCache.Info(bitmap->id, &name, nullptr, nullptr);
+    if (scale == 1.0f)
+    {
+      LICE_IBitmap* image = OSLoadBitmap(bitmap->id, name.c_str());
+      return image ? image : NothingToDraw();
+    }
+    // The set drawn for this scale is taken as it is; the nearest larger
+    // one is filtered down; only an image without sets is enlarged.
+    std::unique_ptr<LICE_IBitmap> set;
+    for (float setScale : kArtworkScales)
+    {
+      if (setScale < scale - 1e-4f) continue;
+      set.reset(OSLoadBitmap(bitmap->id, SetName(name, setScale).c_str()));
+      // A set of another size than its scale says is not this image's.
+      if (set && set->getWidth() == (int) std::lround(bitmap->width * setScale) &&
+          set->getHeight() == (int) std::lround(bitmap->height * setScale))
+        break;
+      set.reset();
+    }
+    if (set && set->getWidth() == w && set->getHeight() == h) return set.release();
+    if (!set) set.reset(OSLoadBitmap(bitmap->id, name.c_str()));
+    return set ? Filtered(set.get(), w, h) : NothingToDraw();
+  });
 }
 
 void IGraphics::RetainBitmap(IBitmap* bitmap)
 {
-  if (bitmap && bitmap->data) s_bitmapCache.Add(-1, bitmap->data);
+  if (bitmap && bitmap->data) s_bitmapCache.Keep(-1, bitmap->data);
 }
 
 void IGraphics::ReleaseBitmap(IBitmap* bitmap)
 {
-  if (bitmap && bitmap->data) s_bitmapCache.Remove(bitmap->data);
+  if (!bitmap || !bitmap->data) return;
+  // Copies of it at other scales go back first; the cache frees them.
+  for (size_t i = mHeldImages.size(); i-- > 0;)
+    if (mHeldImages[i].madeFrom == bitmap->data)
+    {
+      s_bitmapCache.Release(mHeldImages[i].bitmap);
+      mHeldImages.erase(mHeldImages.begin() + (long) i);
+    }
+  s_bitmapCache.Forget(bitmap->data);
 }
 
 IBitmap IGraphics::ScaleBitmap(IBitmap* bitmap, int w, int h)
 {
+  LICE_IBitmap* source = ImageAtScale(bitmap, 1.0f);
   auto* scaled = new LICE_MemBitmap(w, h);
-  LICE_ScaledBlit(scaled, bitmap->data, 0, 0, w, h, 0.0f, 0.0f, (float) bitmap->width, (float) bitmap->height, 1.0f,
-                  kBlitFilterBilinear);
+  if (source)
+    LICE_ScaledBlit(scaled, source, 0, 0, w, h, 0.0f, 0.0f, (float) bitmap->width, (float) bitmap->height, 1.0f,
+                    kBlitFilterBilinear);
   IBitmap result(scaled, w, h, bitmap->frameCount, false);
   RetainBitmap(&result);
   return result;
@@ -136,9 +198,10 @@ IBitmap IGraphics::ScaleBitmap(IBitmap* bitmap, int w, int h)
 
 IBitmap IGraphics::CropBitmap(IBitmap* bitmap, IRECT* r)
 {
+  LICE_IBitmap* source = ImageAtScale(bitmap, 1.0f);
   const int w = r->W(), h = r->H();
   auto* cropped = new LICE_MemBitmap(w, h);
-  LICE_Blit(cropped, bitmap->data, 0, 0, r->left, r->top, w, h, 1.0f, kBlitCopy);
+  if (source) LICE_Blit(cropped, source, 0, 0, r->left, r->top, w, h, 1.0f, kBlitCopy);
   IBitmap result(cropped, w, h, bitmap->frameCount, false);
   RetainBitmap(&result);
   return result;
@@ -384,29 +447,22 @@ WDL_Mutex& IGraphics::CachedFontUse()
   return mutex;
 }
 
-LICE_CachedFont* IGraphics::CacheFont(IText* text)
+namespace
 {
-  if (LICE_CachedFont* cached = s_fontCache.Find(*text))
-  {
-    text->cachedFont = cached;
-    return cached;
-  }
-  int h = text->size > 2 ? text->size : 2;
-  const int quality = text->quality == IText::kQualityDefault         ? DC_QUALITY_DEFAULT
-                      : text->quality == IText::kQualityAntiAliased ||
-                              text->quality == IText::kQualityClearType ? DC_QUALITY_ANTIALIASED
-                                                                        : DC_QUALITY_NONANTIALIASED;
-  auto* font = new LICE_CachedFont;
+LICE_CachedFont* MakeFont(const IText& text)
+{
+  int h = text.size > 2 ? text.size : 2;
+  const int quality = text.quality == IText::kQualityDefault         ? DC_QUALITY_DEFAULT
+                      : text.quality == IText::kQualityAntiAliased ||
+                              text.quality == IText::kQualityClearType ? DC_QUALITY_ANTIALIASED
+                                                                       : DC_QUALITY_NONANTIALIASED;
+  auto font = std::make_unique<LICE_CachedFont>();
   for (int pass = 0; pass < 2; ++pass)
   {
-    DCFont* handle = DC_CreateFont(h, 0, text->orientation * 10, text->orientation * 10,
-                                   text->style == IText::kStyleBold ? 700 : 400, text->style == IText::kStyleItalic,
-                                   false, false, quality, text->font);
-    if (!handle)
-    {
-      delete font;
-      return nullptr;
-    }
+    DCFont* handle = DC_CreateFont(h, 0, text.orientation * 10, text.orientation * 10,
+                                   text.style == IText::kStyleBold ? 700 : 400, text.style == IText::kStyleItalic,
+                                   false, false, quality, text.font);
+    if (!handle) return nullptr;
     font->SetFromHFont(handle, LICE_FONT_FLAG_OWNS_HFONT | LICE_FONT_FLAG_FORCE_NATIVE);
     // Once only: a face whose cell is not the size asked for is made again
     // at the size that gives it.
@@ -415,7 +471,27 @@ LICE_CachedFont* IGraphics::CacheFont(IText* text)
     h = (int) ((double) h * h / lineHeight + 0.5);
     if (h < 2) h = 2;
   }
-  s_fontCache.Add(*text, font);
+  return font.release();
+}
+
+bool SameFace(const IText& a, const IText& b)
+{
+  return a.size == b.size && a.orientation == b.orientation && a.style == b.style && !strcmp(a.font, b.font);
+}
+}  // namespace
+
+// The style's cached font is noted in it, but looked up again here each
+// time: a style outlives the editor's hold on its font.
+LICE_CachedFont* IGraphics::CacheFont(IText* text)
+{
+  LICE_CachedFont* font = nullptr;
+  for (const HeldFont& f : mHeldFonts)
+    if (SameFace(f.key, *text)) font = f.font;
+  if (!font)
+  {
+    font = s_fontCache.Acquire(*text, [text] { return MakeFont(*text); });
+    if (font) mHeldFonts.push_back({*text, font});
+  }
   text->cachedFont = font;
   return font;
 }
@@ -440,7 +516,7 @@ bool IGraphics::DrawIText(IText* text, const char* str, IRECT* r, bool measure)
 
 bool IGraphics::DrawITextInPixels(IText* text, const char* str, IRECT* r, bool measure)
 {
-  LICE_CachedFont* font = text->cachedFont ? text->cachedFont : CacheFont(text);
+  LICE_CachedFont* font = CacheFont(text);
   if (!font) return false;
   WDL_MutexLock lock(&CachedFontUse());
   font->SetTextColor(Pack(&text->color));

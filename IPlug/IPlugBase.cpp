@@ -188,7 +188,6 @@ void IPlugBase::AttachGraphics(IGraphics* graphics)
   if (!graphics) return;
   WDL_MutexLock lock(&mMutex);
   for (int i = 0; i < NParams(); ++i) graphics->SetParameterFromPlug(i, GetParam(i)->GetNormalized(), true);
-  graphics->PrepDraw();
   mGraphics = graphics;
 }
 

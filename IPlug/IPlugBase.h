@@ -106,9 +106,9 @@ public:
   virtual EAPI GetAPI() { return mAPI; }
   virtual void ResizeGraphics(int w, int h) = 0;
   virtual void HostSpecificInit() {}
-  // Takes ownership of the editor's graphics context; pushes every
-  // parameter's normalized value to it and prepares its bitmaps. Null does
-  // nothing.
+  // Takes ownership of the editor's graphics context and pushes every
+  // parameter's normalized value to it; its bitmaps are made when it first
+  // draws. Null does nothing.
   virtual void AttachGraphics(IGraphics* graphics);
   virtual void SetLatency(int samples);
   virtual bool SendMidiMsg(IMidiMsg* pMsg) = 0;

@@ -18,7 +18,7 @@ class IPlugLV2 : public IPlugBase
 {
 public:
   // The frames the processing frame holds; longer runs go in pieces.
-  static const int kPieceFrames = 4096;
+  static const int kPieceFrames = 1024;
 
   IPlugLV2(IPlugInstanceInfo instanceInfo, int nParams, const char* channelIOStr, int nPresets, const char* effectName,
            const char* productName, const char* mfrName, int vendorVersion, int uniqueID, int mfrID, int latency,

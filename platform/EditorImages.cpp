@@ -22,18 +22,25 @@ void ReportOnce(const std::string& path, const std::string& what)
 }
 }  // namespace
 
-LICE_IBitmap* LoadEditorImage(const std::string& folder, const char* name)
+namespace
 {
-  if (!name || !*name || folder.empty()) return nullptr;
+// The file an image name stands for, or "" when the name is not a PNG's.
+std::string PathOf(const std::string& folder, const char* name)
+{
+  if (!name || !*name || folder.empty()) return "";
   const char* dot = strrchr(name, '.');
-  if (!dot || strcasecmp(dot + 1, "png") != 0) return nullptr;
+  if (!dot || strcasecmp(dot + 1, "png") != 0) return "";
   const char* slash = strrchr(name, '/');
-  const std::string path = folder + "/" + (slash ? slash + 1 : name);
+  return folder + "/" + (slash ? slash + 1 : name);
+}
+
+bool CheckedSize(const std::string& path, int* width, int* height)
+{
   int w = 0, h = 0;
   if (!LICE_GetPNGSize(path.c_str(), &w, &h))
   {
     ReportOnce(path, "is missing or not a PNG file: the editor shows it empty");
-    return nullptr;
+    return false;
   }
   if (w > kMaxEditorImageSide || h > kMaxEditorImageSide || (long long) w * h > kMaxEditorImagePixels)
   {
@@ -41,8 +48,25 @@ LICE_IBitmap* LoadEditorImage(const std::string& folder, const char* name)
     snprintf(what, sizeof(what), "is refused: %d x %d pixels is more than an editor image may have (%d a side, %lld in all)",
              w, h, kMaxEditorImageSide, kMaxEditorImagePixels);
     ReportOnce(path, what);
-    return nullptr;
+    return false;
   }
+  *width = w;
+  *height = h;
+  return true;
+}
+}  // namespace
+
+bool EditorImageSize(const std::string& folder, const char* name, int* width, int* height)
+{
+  const std::string path = PathOf(folder, name);
+  return !path.empty() && CheckedSize(path, width, height);
+}
+
+LICE_IBitmap* LoadEditorImage(const std::string& folder, const char* name)
+{
+  const std::string path = PathOf(folder, name);
+  int w = 0, h = 0;
+  if (path.empty() || !CheckedSize(path, &w, &h)) return nullptr;
   LICE_IBitmap* image = LICE_LoadPNG(path.c_str());
   if (!image) ReportOnce(path, "cannot be decoded: the editor shows it empty");
   return image;

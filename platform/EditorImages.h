@@ -18,3 +18,6 @@ const long long kMaxEditorImagePixels = 32LL << 20;
 // Null when the name is not a PNG's, or the file is missing, unreadable or
 // too large.
 LICE_IBitmap* LoadEditorImage(const std::string& folder, const char* name);
+// The same image's size from its header alone; false where LoadEditorImage
+// would refuse it (said the same way, once).
+bool EditorImageSize(const std::string& folder, const char* name, int* width, int* height);

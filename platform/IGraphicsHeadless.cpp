@@ -116,3 +116,14 @@ LICE_IBitmap* IGraphicsHeadless::OSLoadBitmap(int, const char* name)
   return LoadEditorImage(mResources, name);
 }
 
+bool IGraphicsHeadless::OSImageSize(int, const char* name, int* width, int* height)
+{
+  return EditorImageSize(mResources, name, width, height);
+}
+
+void IGraphicsHeadless::CloseWindow()
+{
+  mWindowOpen = false;
+  ReleaseEditorResources();
+}
+

@@ -56,11 +56,12 @@ public:
   bool OpenURL(const char* url, const char* windowTitle = nullptr, const char* confirmText = nullptr,
                const char* errorText = nullptr) override;
   void* OpenWindow(void* parent) override;
-  void CloseWindow() override { mWindowOpen = false; }
+  void CloseWindow() override;
   void* GetWindow() override { return mWindowOpen ? this : nullptr; }
   bool GetTextFromClipboard(WDL_String* text) override;
   void UpdateTooltips() override {}
   LICE_IBitmap* OSLoadBitmap(int id, const char* name) override;
+  bool OSImageSize(int id, const char* name, int* width, int* height) override;
 
 private:
   std::string mResources;

@@ -467,6 +467,7 @@ void IGraphicsLinux::CloseWindow()
   if (mCursorHidden) ShowMouseCursor();
   mOwnLoop.reset();
   mView.reset();
+  ReleaseEditorResources();
 }
 
 void* IGraphicsLinux::GetWindow() { return mView ? (void*) (uintptr_t) mView->XWindow() : nullptr; }
@@ -527,9 +528,21 @@ bool IGraphicsLinux::GetTextFromClipboard(WDL_String* text)
   return ok;
 }
 
+namespace
+{
+std::string ResourcesOf(const char* bundleID)
+{
+  std::string folder = BundleResourcesFolder(bundleID);
+  return folder.empty() ? DC_ModuleResourcesFolder() : folder;
+}
+}  // namespace
+
 LICE_IBitmap* IGraphicsLinux::OSLoadBitmap(int, const char* name)
 {
-  std::string folder = BundleResourcesFolder(GetBundleID());
-  if (folder.empty()) folder = DC_ModuleResourcesFolder();
-  return LoadEditorImage(folder, name);
+  return LoadEditorImage(ResourcesOf(GetBundleID()), name);
+}
+
+bool IGraphicsLinux::OSImageSize(int, const char* name, int* width, int* height)
+{
+  return EditorImageSize(ResourcesOf(GetBundleID()), name, width, height);
 }

@@ -63,6 +63,7 @@ public:
   void ShowMouseCursor() override;
   void UpdateTooltips() override;
   LICE_IBitmap* OSLoadBitmap(int id, const char* name) override;
+  bool OSImageSize(int id, const char* name, int* width, int* height) override;
 
   // For the view.
   bool CursorHidden() const { return mCursorHidden; }
