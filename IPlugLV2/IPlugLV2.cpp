@@ -208,7 +208,14 @@ void IPlugLV2::EndInformHostOfParamChange(int idx)
   if (mUIHost.touch && idx >= 0 && idx < NParams()) mUIHost.touch->touch(mUIHost.touch->handle, ControlPort(idx), false);
 }
 
-void IPlugLV2::ResizeGraphics(int w, int h)
+// The graphics context has its new editor size already; the window is that
+// times the draw scale.
+void IPlugLV2::ResizeGraphics(int, int) { ReportEditorSize(); }
+
+void IPlugLV2::ReportEditorSize()
 {
-  if (mUIHost.resize) mUIHost.resize->ui_resize(mUIHost.resize->handle, w, h);
+  IGraphics* graphics = GetGUI();
+  if (!mUIHost.resize || !graphics) return;
+  const int k = mHostPixelsPerUnit;
+  mUIHost.resize->ui_resize(mUIHost.resize->handle, (graphics->DrawWidth() + k - 1) / k, (graphics->DrawHeight() + k - 1) / k);
 }

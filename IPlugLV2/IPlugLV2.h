@@ -74,6 +74,10 @@ public:
     const LV2UI_Resize* resize = nullptr;
   };
   void SetUIHost(const UIHost& host, int nIn, int nOut);
+  // Tells the host's ui:resize the editor's size: its window's pixels, in
+  // the host's units (see SetHostPixelsPerUnit).
+  void ReportEditorSize();
+  void SetHostPixelsPerUnit(int k) { mHostPixelsPerUnit = k > 0 ? k : 1; }
   // A control port's value as the host reports it to the editor.
   void PortEvent(uint32_t port, float value);
 
@@ -88,4 +92,5 @@ private:
   std::atomic<bool> mRetakePorts{false};
   const float* mEnable = nullptr;
   UIHost mUIHost;
+  int mHostPixelsPerUnit = 1;
 };

@@ -4,6 +4,7 @@
 // module entry.
 #include <lv2/atom/atom.h>
 #include <lv2/core/lv2.h>
+#include <lv2/options/options.h>
 #include <lv2/state/state.h>
 #include <lv2/ui/ui.h>
 #include <lv2/urid/urid.h>
@@ -156,13 +157,19 @@ struct Editor
   std::unique_ptr<IPlugLV2> plug;
   IdleRunLoop loop;
   IGraphicsLinux* graphics = nullptr;
-  bool open = false;
+  bool open = false, ownWindow = false, closedByUser = false;
+  // Host pixels per unit of ui:resize: 1 for hosts that take sizes in
+  // pixels, k for those that take them in logical units and multiply by
+  // their own scale (GTK 3 at GDK_SCALE=k). Found from the host's window.
+  int hostUnit = 1;
   // Embedded in parent, or (parent null) a window of its own.
   bool Open(void* parent)
   {
     if (open) return true;
     if (!graphics->OpenWindow(parent)) return false;
     open = true;
+    ownWindow = !parent;
+    closedByUser = false;
     plug->OnGUIOpen();
     return true;
   }
@@ -173,8 +180,41 @@ struct Editor
     plug->OnGUIClose();
     graphics->CloseWindow();
   }
+  // Our window is DrawWidth x DrawHeight pixels. Reported as that, a host
+  // that counts in logical units makes its socket an exact multiple k of it
+  // in both directions: the size is then reported again divided by k, and
+  // the socket becomes our window's size. A host that counts in pixels gets
+  // the pixel size and keeps it.
+  void MatchHostUnits()
+  {
+    int pw = 0, ph = 0;
+    const int w = graphics->DrawWidth(), h = graphics->DrawHeight();
+    if (ownWindow || !graphics->HostWindowSize(&pw, &ph) || (pw == w && ph == h)) return;
+    for (int k = 2; k <= 3; ++k)
+      if (pw == k * (w / hostUnit) && ph == k * (h / hostUnit) && k != hostUnit)
+      {
+        hostUnit = k;
+        plug->SetHostPixelsPerUnit(k);
+        plug->ReportEditorSize();
+        return;
+      }
+  }
   ~Editor() { Close(); }
 };
+
+// The host's ui:scaleFactor, when it passes one in its options.
+float HostScaleFactor(const LV2_Feature* const* features)
+{
+  auto* map = static_cast<const LV2_URID_Map*>(Feature(features, LV2_URID__map));
+  auto* options = static_cast<const LV2_Options_Option*>(Feature(features, LV2_OPTIONS__options));
+  if (!map || !options) return 0.0f;
+  const LV2_URID scale = map->map(map->handle, LV2_UI__scaleFactor);
+  const LV2_URID type = map->map(map->handle, LV2_ATOM__Float);
+  for (const LV2_Options_Option* o = options; o->key; ++o)
+    if (o->key == scale && o->type == type && o->size == sizeof(float) && o->value)
+      return *static_cast<const float*>(o->value);
+  return 0.0f;
+}
 
 LV2UI_Handle InstantiateEditor(const LV2UI_Descriptor*, const char* pluginURI, const char*,
                                LV2UI_Write_Function write, LV2UI_Controller controller, LV2UI_Widget* widget,
@@ -196,15 +236,16 @@ LV2UI_Handle InstantiateEditor(const LV2UI_Descriptor*, const char* pluginURI, c
   host.resize = static_cast<const LV2UI_Resize*>(Feature(features, LV2_UI__resize));
   editor->plug->SetUIHost(host, c->nIn, c->nOut);
   graphics->SetRunLoop(&editor->loop);
-  // The desktop's scale (LV2 hosts pass none we take yet).
-  graphics->SetContentScale(IGraphicsLinux::DesktopScale());
+  // The host's factor wins over the desktop's.
+  const float hostScale = HostScaleFactor(features);
+  graphics->SetContentScale(hostScale > 0.0f ? hostScale : IGraphicsLinux::DesktopScale());
   editor->graphics = graphics;
   *widget = nullptr;
   if (parent)
   {
     if (!editor->Open(parent)) return nullptr;
     *widget = graphics->GetWindow();
-    if (host.resize) host.resize->ui_resize(host.resize->handle, graphics->DrawWidth(), graphics->DrawHeight());
+    editor->plug->ReportEditorSize();
   }
   return editor.release();
 }
@@ -219,10 +260,19 @@ void PortEvent(LV2UI_Handle h, uint32_t port, uint32_t size, uint32_t format, co
   static_cast<Editor*>(h)->plug->PortEvent(port, value);
 }
 
+// Non-zero once the user has closed the editor's own window, as the LV2 UI
+// extension asks: the host then stops calling, and may show it again.
 int Idle(LV2UI_Handle h)
 {
-  static_cast<Editor*>(h)->loop.Idle();
-  return 0;
+  auto* editor = static_cast<Editor*>(h);
+  editor->loop.Idle();
+  if (editor->open && editor->ownWindow && editor->graphics->CloseRequested())
+  {
+    editor->Close();
+    editor->closedByUser = true;
+  }
+  editor->MatchHostUnits();
+  return editor->closedByUser ? 1 : 0;
 }
 
 int Show(LV2UI_Handle h) { return static_cast<Editor*>(h)->Open(nullptr) ? 0 : 1; }

@@ -266,7 +266,9 @@ void IPlugVST3::PopupHostContextMenuForParam(int idx, int x, int y)
   IPlugVST3View* view = AttachedView();
   if (IContextMenu* menu = view ? handler3->createContextMenu(view, &id) : nullptr)
   {
-    menu->popup((UCoord) x, (UCoord) y);
+    // The host places it in the view's pixels; x and y are the editor's.
+    const float scale = GetGUI() ? GetGUI()->GetDrawScale() : 1.0f;
+    menu->popup((UCoord) std::lround(x * scale), (UCoord) std::lround(y * scale));
     menu->release();
   }
   handler3->release();

@@ -112,9 +112,12 @@ tresult PLUGIN_API IPlugVST3View::setContentScaleFactor(ScaleFactor factor)
   const float before = Scale();
   mScale = scale;
   if (scale == before) return kResultOk;
+  // The instance's one editor window belongs to the attached view: another
+  // view keeps its factor for when it is attached itself.
+  if (!isAttached()) return kResultOk;
   if (auto* linux = dynamic_cast<IGraphicsLinux*>(mPlug ? mPlug->GetGUI() : nullptr)) linux->SetContentScale(mScale);
   // An open editor has a new size: the host's frame must follow.
-  if (isAttached() && plugFrame && mPlug->GetGUI())
+  if (plugFrame && mPlug->GetGUI())
   {
     ViewRect r;
     getSize(&r);

@@ -38,6 +38,9 @@ public:
   ~ThreadRunLoop() override { Detach(nullptr); }
   bool Attach(Client* client, int fd, int intervalMs) override;
   void Detach(Client* client) override;
+  // Whether the caller is the loop's thread (the one place the editor's
+  // drawing state may change while the loop runs).
+  bool OnLoopThread() const { return mThread.get_id() == std::this_thread::get_id(); }
 
 private:
   std::thread mThread;

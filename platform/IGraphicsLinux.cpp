@@ -6,6 +6,7 @@
 #include <sys/shm.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -13,6 +14,7 @@
 #include "BundleRegistry.h"
 #include "EditorImages.h"
 #include "IControl.h"
+#include "IPlugBase.h"
 #include "IGraphicsHeadless.h"
 #include "IPopupMenu.h"
 #include "lice.h"
@@ -35,7 +37,7 @@ static int BitCount(unsigned long mask)
 
 // ---- The view ----------------------------------------------------------------------
 
-X11View_vPlushgrit_vst3::X11View_vPlushgrit_vst3(IGraphicsLinux* graphics, Window parent, float scale)
+X11EditorView::X11EditorView(IGraphicsLinux* graphics, Window parent, float scale)
     : mGraphics(graphics), mScale(scale)
 {
   mDisplay = X11OpenOwnDisplay();
@@ -62,17 +64,51 @@ X11View_vPlushgrit_vst3::X11View_vPlushgrit_vst3(IGraphicsLinux* graphics, Windo
     mWindow = 0;
     return;
   }
-  // XEmbed: version 0, mapped.
-  const Atom xembed = XInternAtom(mDisplay, "_XEMBED_INFO", False);
-  const long info[2] = {0, 1};
-  XChangeProperty(mDisplay, mWindow, xembed, xembed, 32, PropModeReplace, (const unsigned char*) info, 2);
+  if (parent == DefaultRootWindow(mDisplay))
+  {
+    DescribeOwnWindow();
+  }
+  else
+  {
+    // XEmbed: version 0, mapped.
+    const Atom xembed = XInternAtom(mDisplay, "_XEMBED_INFO", False);
+    const long info[2] = {0, 1};
+    XChangeProperty(mDisplay, mWindow, xembed, xembed, 32, PropModeReplace, (const unsigned char*) info, 2);
+    // The host's socket: its size tells in what units the host takes ours.
+    XSelectInput(mDisplay, parent, StructureNotifyMask);
+    mParentWidth = parentAttrs.width;
+    mParentHeight = parentAttrs.height;
+  }
   mGC = XCreateGC(mDisplay, mWindow, 0, nullptr);
   CreateImage(w, h);
   XMapWindow(mDisplay, mWindow);
   NoteErrors(trap);
 }
 
-X11View_vPlushgrit_vst3::~X11View_vPlushgrit_vst3()
+// A window of its own on the desktop: the plug-in's name as its title and
+// class, and the window manager's close button asks to close it.
+void X11EditorView::DescribeOwnWindow()
+{
+  const std::string& title = mGraphics->WindowTitle();
+  const Atom utf8 = XInternAtom(mDisplay, "UTF8_STRING", False);
+  XStoreName(mDisplay, mWindow, title.c_str());
+  XChangeProperty(mDisplay, mWindow, XInternAtom(mDisplay, "_NET_WM_NAME", False), utf8, 8, PropModeReplace,
+                  (const unsigned char*) title.c_str(), (int) title.size());
+  std::string name = title;
+  for (char& c : name) c = (char) tolower((unsigned char) c);
+  XClassHint hint;
+  hint.res_name = const_cast<char*>(name.c_str());
+  hint.res_class = const_cast<char*>(title.c_str());
+  XSetClassHint(mDisplay, mWindow, &hint);
+  mDeleteWindow = XInternAtom(mDisplay, "WM_DELETE_WINDOW", False);
+  XSetWMProtocols(mDisplay, mWindow, &mDeleteWindow, 1);
+  const std::vector<unsigned long>& icon = mGraphics->WindowIcon();
+  if (!icon.empty())
+    XChangeProperty(mDisplay, mWindow, XInternAtom(mDisplay, "_NET_WM_ICON", False), XA_CARDINAL, 32, PropModeReplace,
+                    (const unsigned char*) icon.data(), (int) icon.size());
+}
+
+X11EditorView::~X11EditorView()
 {
   if (!mDisplay) return;
   if (!X11DisplayLost(mDisplay))
@@ -88,13 +124,13 @@ X11View_vPlushgrit_vst3::~X11View_vPlushgrit_vst3()
   X11CloseOwnDisplay(mDisplay);
 }
 
-void X11View_vPlushgrit_vst3::NoteErrors(X11ErrorTrap& trap)
+void X11EditorView::NoteErrors(X11ErrorTrap& trap)
 {
   if (trap.Failed() && mWindow && trap.FailedResource() == mWindow) mGone = true;
   trap.Reset();
 }
 
-bool X11View_vPlushgrit_vst3::StopIfLost()
+bool X11EditorView::StopIfLost()
 {
   if (!X11DisplayLost(mDisplay)) return false;
   if (!mStopped && mLoop) mLoop->Detach(this);  // its descriptor would be readable for ever
@@ -102,9 +138,9 @@ bool X11View_vPlushgrit_vst3::StopIfLost()
   return true;
 }
 
-int X11View_vPlushgrit_vst3::Fd() const { return mDisplay ? ConnectionNumber(mDisplay) : -1; }
+int X11EditorView::Fd() const { return mDisplay ? ConnectionNumber(mDisplay) : -1; }
 
-void X11View_vPlushgrit_vst3::CreateImage(int w, int h)
+void X11EditorView::CreateImage(int w, int h)
 {
   mShm = {};
   mImage = nullptr;
@@ -143,7 +179,7 @@ void X11View_vPlushgrit_vst3::CreateImage(int w, int h)
   if (!mImage) free(data);
 }
 
-void X11View_vPlushgrit_vst3::DestroyImage()
+void X11EditorView::DestroyImage()
 {
   if (!mImage) return;
   if (mUseShm)
@@ -189,7 +225,7 @@ void ConvertToImage(LICE_IBitmap* bm, IRECT r, XImage* img, int scale)
 
 // Converts the editor rectangle r of the off-screen bitmap into the image
 // and puts it on the window.
-void X11View_vPlushgrit_vst3::Blit(IRECT r)
+void X11EditorView::Blit(IRECT r)
 {
   LICE_SysBitmap* bm = mGraphics->GetDrawBitmap();
   if (!bm || !mImage || !Shown()) return;
@@ -213,7 +249,7 @@ void X11View_vPlushgrit_vst3::Blit(IRECT r)
   if (!mGone) ++mCopies;
 }
 
-void X11View_vPlushgrit_vst3::Resize(float scale)
+void X11EditorView::Resize(float scale)
 {
   mScale = scale;
   if (!Shown()) return;
@@ -225,7 +261,7 @@ void X11View_vPlushgrit_vst3::Resize(float scale)
   NoteErrors(trap);
 }
 
-void X11View_vPlushgrit_vst3::Pump()
+void X11EditorView::Pump()
 {
   while (!X11DisplayLost(mDisplay) && XPending(mDisplay))
   {
@@ -235,9 +271,10 @@ void X11View_vPlushgrit_vst3::Pump()
   }
 }
 
-void X11View_vPlushgrit_vst3::OnTimer()
+void X11EditorView::OnTimer()
 {
   if (StopIfLost()) return;
+  mGraphics->TakePendingScale();
   {
     X11ErrorTrap trap(mDisplay);
     Pump();
@@ -253,9 +290,10 @@ void X11View_vPlushgrit_vst3::OnTimer()
   StopIfLost();
 }
 
-void X11View_vPlushgrit_vst3::OnInput()
+void X11EditorView::OnInput()
 {
   if (StopIfLost()) return;
+  mGraphics->TakePendingScale();
   {
     X11ErrorTrap trap(mDisplay);
     Pump();
@@ -264,7 +302,7 @@ void X11View_vPlushgrit_vst3::OnInput()
   StopIfLost();
 }
 
-IMouseMod X11View_vPlushgrit_vst3::Mods(unsigned state, int button) const
+IMouseMod X11EditorView::Mods(unsigned state, int button) const
 {
   IMouseMod mod;
   mod.left = button == 1 || (!button && (state & Button1Mask));
@@ -275,8 +313,14 @@ IMouseMod X11View_vPlushgrit_vst3::Mods(unsigned state, int button) const
   return mod;
 }
 
-void X11View_vPlushgrit_vst3::Handle(XEvent& ev)
+void X11EditorView::Handle(XEvent& ev)
 {
+  if (ev.type == ConfigureNotify && mParent && ev.xconfigure.window == (Window) mParent)
+  {
+    mParentWidth = ev.xconfigure.width;
+    mParentHeight = ev.xconfigure.height;
+    return;
+  }
   if (ev.xany.window != mWindow && !(mEntry && ev.xany.window == mEntry->window)) return;
   if (mGone) return;
   switch (ev.type)
@@ -289,6 +333,9 @@ void X11View_vPlushgrit_vst3::Handle(XEvent& ev)
         if (mEntry) mEntry->window = 0;
         mEntry.reset();
       }
+      break;
+    case ClientMessage:
+      if (mDeleteWindow && (Atom) ev.xclient.data.l[0] == mDeleteWindow) mCloseRequested = true;
       break;
     case Expose:
     {
@@ -374,7 +421,7 @@ void X11View_vPlushgrit_vst3::Handle(XEvent& ev)
 
 // Space, arrows, digits and letters become the context's key codes; other
 // keys are not the editor's.
-void X11View_vPlushgrit_vst3::Key(XKeyEvent& k)
+void X11EditorView::Key(XKeyEvent& k)
 {
   char text[8] = {};
   KeySym sym = 0;
@@ -406,13 +453,32 @@ IGraphics* MakePlatformGraphics(IPlugBase* plug, int width, int height, int fps)
   return new IGraphicsLinux(plug, width, height, fps);
 }
 
-IGraphicsLinux::IGraphicsLinux(IPlugBase* plug, int width, int height, int fps) : IGraphics(plug, width, height, fps) {}
+IGraphicsLinux::IGraphicsLinux(IPlugBase* plug, int width, int height, int fps)
+    : IGraphics(plug, width, height, fps), mTitle(plug ? plug->GetEffectName() : "")
+{
+}
 
 IGraphicsLinux::~IGraphicsLinux() { CloseWindow(); }
 
 void IGraphicsLinux::SetContentScale(float scale)
 {
   scale = !(scale >= 1.0f) ? 1.0f : scale > 3.0f ? 3.0f : scale;
+  if (mView && mOwnLoop && !mOwnLoop->OnLoopThread())
+  {
+    mPendingScale.store(scale, std::memory_order_release);
+    return;
+  }
+  ApplyContentScale(scale);
+}
+
+void IGraphicsLinux::TakePendingScale()
+{
+  const float scale = mPendingScale.exchange(0.0f, std::memory_order_acq_rel);
+  if (scale > 0.0f) ApplyContentScale(scale);
+}
+
+void IGraphicsLinux::ApplyContentScale(float scale)
+{
   if (scale == mScale) return;
   mScale = scale;
   SetDrawScale(scale);
@@ -431,13 +497,22 @@ void IGraphicsLinux::ResizeView()
 }
 
 unsigned long IGraphicsLinux::GetXWindow() const { return mView ? mView->XWindow() : 0; }
+bool IGraphicsLinux::CloseRequested() const { return mView && mView->CloseRequested(); }
+
+bool IGraphicsLinux::HostWindowSize(int* width, int* height) const
+{
+  if (!mView || !mView->ParentWidth()) return false;
+  *width = mView->ParentWidth();
+  *height = mView->ParentHeight();
+  return true;
+}
 long IGraphicsLinux::ScreenCopies() const { return mView ? mView->ScreenCopies() : 0; }
 bool IGraphicsLinux::TextEntryOpen() const { return mView && mView->TextEntryOpen(); }
 
 void* IGraphicsLinux::OpenWindow(void* parent)
 {
   CloseWindow();
-  mView.reset(new X11View_vPlushgrit_vst3(this, (Window) (uintptr_t) parent, mScale));
+  mView.reset(new X11EditorView(this, (Window) (uintptr_t) parent, mScale));
   if (!mView->IsValid())
   {
     mView.reset();
@@ -468,6 +543,8 @@ void IGraphicsLinux::CloseWindow()
   mOwnLoop.reset();
   mView.reset();
   ReleaseEditorResources();
+  // Its thread is gone: a scale it had yet to take is taken here.
+  TakePendingScale();
 }
 
 void* IGraphicsLinux::GetWindow() { return mView ? (void*) (uintptr_t) mView->XWindow() : nullptr; }

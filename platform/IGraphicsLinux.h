@@ -7,12 +7,15 @@
 // is included here: everything X lives behind the view class.
 #pragma once
 
+#include <atomic>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "EditorRunLoop.h"
 #include "IGraphics.h"
 
-class X11View_vPlushgrit_vst3;
+class X11EditorView;
 
 class IGraphicsLinux : public IGraphics
 {
@@ -25,8 +28,13 @@ public:
   void SetRunLoop(EditorRunLoop* loop) { mRunLoop = loop; }
   // 1 to 3: the window is that many times the editor size, drawn at that
   // resolution (see IGraphics::SetDrawScale), and pointer positions are
-  // mapped back to editor pixels.
+  // mapped back to editor pixels. While the editor draws on a thread of its
+  // own (no host run loop), a call from any other thread is handed to that
+  // thread, which takes it at its next tick: the draw bitmap is never
+  // replaced under a draw.
   void SetContentScale(float scale);
+  // The editor's thread: takes a scale handed over by SetContentScale.
+  void TakePendingScale();
   float GetContentScale() const { return mScale; }
   // The desktop's own factor, as GTK and Qt programs on X11 read it: the
   // Xft.dpi resource over 96, within 1 to 3; 1 without a display or the
@@ -34,6 +42,18 @@ public:
   static float DesktopScale();
   // The X window id of the editor while it is open, else 0.
   unsigned long GetXWindow() const;
+  // A window of its own (opened without a parent): its title (the plug-in's
+  // name unless set) and icon (_NET_WM_ICON data: width, height, then the
+  // pixels as 0xAARRGGBB, one per long), taken when the window opens; and
+  // whether the window manager has asked to close it.
+  void SetWindowTitle(const char* title) { mTitle = title ? title : ""; }
+  const std::string& WindowTitle() const { return mTitle; }
+  void SetWindowIcon(std::vector<unsigned long> icon) { mIcon = std::move(icon); }
+  const std::vector<unsigned long>& WindowIcon() const { return mIcon; }
+  bool CloseRequested() const;
+  // Embedded: the host's window's size in its pixels as last seen; false
+  // when there is none.
+  bool HostWindowSize(int* width, int* height) const;
   // Screen copies made since the window opened (0 when closed).
   long ScreenCopies() const;
   bool TextEntryOpen() const;
@@ -70,10 +90,14 @@ public:
   int MouseOverIdx() const { return mMouseOver; }
 
 private:
-  friend class X11View_vPlushgrit_vst3;
+  friend class X11EditorView;
+  void ApplyContentScale(float scale);
   void ResizeView();
-  std::unique_ptr<X11View_vPlushgrit_vst3> mView;
+  std::unique_ptr<X11EditorView> mView;
   EditorRunLoop* mRunLoop = nullptr;
   std::unique_ptr<ThreadRunLoop> mOwnLoop;
   float mScale = 1.0f;
+  std::atomic<float> mPendingScale{0.0f};  // 0: none
+  std::string mTitle;
+  std::vector<unsigned long> mIcon;
 };

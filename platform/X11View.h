@@ -2,6 +2,7 @@
 // that includes Xlib. One X connection of its own per open editor.
 #pragma once
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "EditorRunLoop.h"
 #include "IGraphicsLinux.h"
@@ -25,15 +27,15 @@ class IControl;
 class IParam;
 class IPopupMenu;
 
-class X11View_vPlushgrit_vst3 : public EditorRunLoop::Client
+class X11EditorView : public EditorRunLoop::Client
 {
 public:
   static const unsigned kDoubleClickMs = 400;
   static const int kDoubleClickDistance = 4;
   static const unsigned kTooltipDelayMs = 700;
 
-  X11View_vPlushgrit_vst3(IGraphicsLinux* graphics, Window parent, float scale);
-  ~X11View_vPlushgrit_vst3() override;
+  X11EditorView(IGraphicsLinux* graphics, Window parent, float scale);
+  ~X11EditorView() override;
 
   bool IsValid() const { return mDisplay && mWindow && !mGone; }
   // The window can still be drawn to: neither it (with the host's window)
@@ -47,6 +49,11 @@ public:
   EditorRunLoop* Loop() const { return mLoop; }
   long ScreenCopies() const { return mCopies; }
   bool TextEntryOpen() const { return mEntry != nullptr; }
+  // A window of its own: the window manager asked to close it.
+  bool CloseRequested() const { return mCloseRequested; }
+  // Embedded: the host's window as last seen (0 before), in its pixels.
+  int ParentWidth() const { return mParentWidth; }
+  int ParentHeight() const { return mParentHeight; }
 
   void OnTimer() override;
   void OnInput() override;
@@ -78,6 +85,7 @@ private:
   // After trapped calls: an error about our window means someone else
   // destroyed it (with the host's window).
   void NoteErrors(X11ErrorTrap& trap);
+  void DescribeOwnWindow();
   // A lost server: stop the loop's callbacks for good.
   bool StopIfLost();
   void CreateImage(int w, int h);
@@ -123,4 +131,7 @@ private:
   int mHoverX = 0, mHoverY = 0;
   long long mHoverSince = 0;
   Window mTooltip = 0;
+  Atom mDeleteWindow = 0;
+  std::atomic<bool> mCloseRequested{false};
+  std::atomic<int> mParentWidth{0}, mParentHeight{0};
 };

@@ -37,7 +37,7 @@ const IColor kMenuDisabled(255, 120, 104, 118), kMenuSeparator(255, 90, 70, 94);
 const int kItemHeight = 20, kSeparatorHeight = 9, kMenuPad = 4;
 }  // namespace
 
-void X11View_vPlushgrit_vst3::PutBitmap(Window w, LICE_IBitmap* bm)
+void X11EditorView::PutBitmap(Window w, LICE_IBitmap* bm)
 {
   const int s = WidgetScale(), bw = bm->getWidth() * s, bh = bm->getHeight() * s;
   const int bpp = mDepth > 16 ? 32 : 16;
@@ -56,7 +56,7 @@ void X11View_vPlushgrit_vst3::PutBitmap(Window w, LICE_IBitmap* bm)
 
 // ---- Text entry ------------------------------------------------------------------------
 
-void X11View_vPlushgrit_vst3::OpenTextEntry(IControl* control, IText* style, IRECT area, const char* initial,
+void X11EditorView::OpenTextEntry(IControl* control, IText* style, IRECT area, const char* initial,
                                              IParam* param)
 {
   if (!control || mEntry || area.W() <= 0 || area.H() <= 0 || !Shown()) return;
@@ -91,7 +91,7 @@ void X11View_vPlushgrit_vst3::OpenTextEntry(IControl* control, IText* style, IRE
   DrawEntry();
 }
 
-void X11View_vPlushgrit_vst3::DrawEntry()
+void X11EditorView::DrawEntry()
 {
   if (!mEntry) return;
   const IRECT& r = mEntry->rect;
@@ -128,7 +128,7 @@ void X11View_vPlushgrit_vst3::DrawEntry()
   PutBitmap(mEntry->window, &bm);
 }
 
-void X11View_vPlushgrit_vst3::EntryKey(XKeyEvent& k)
+void X11EditorView::EntryKey(XKeyEvent& k)
 {
   char text[16] = {};
   KeySym sym = 0;
@@ -164,7 +164,7 @@ void X11View_vPlushgrit_vst3::EntryKey(XKeyEvent& k)
   DrawEntry();
 }
 
-void X11View_vPlushgrit_vst3::CloseTextEntry(bool apply)
+void X11EditorView::CloseTextEntry(bool apply)
 {
   if (!mEntry) return;
   std::unique_ptr<TextEntry> entry = std::move(mEntry);  // closed before anything it calls runs
@@ -216,13 +216,12 @@ struct MenuWindow
 };
 }  // namespace
 
-IPopupMenu* X11View_vPlushgrit_vst3::RunMenu(IPopupMenu* menu, IRECT area)
+IPopupMenu* X11EditorView::RunMenu(IPopupMenu* menu, IRECT area)
 {
   IText style(12, kMenuText, "Tahoma");
   LICE_CachedFont* font = mGraphics->CacheFont(&style);
   if (!font || !menu->GetNItems() || !Shown()) return nullptr;
-  // Trapped in steps: the waits between events hand the error handlers back.
-  std::unique_ptr<X11ErrorTrap> trap(new X11ErrorTrap(mDisplay));
+  X11ErrorTrap trap(mDisplay);
   const int s = WidgetScale();
   std::vector<std::unique_ptr<MenuWindow>> open;
 
@@ -380,12 +379,9 @@ IPopupMenu* X11View_vPlushgrit_vst3::RunMenu(IPopupMenu* menu, IRECT area)
   {
     if (!XPending(mDisplay))
     {
-      trap.reset();
-      X11TrapPause pause;
       pollfd p = {ConnectionNumber(mDisplay), POLLIN, 0};
       poll(&p, 1, 100);
     }
-    if (!trap) trap.reset(new X11ErrorTrap(mDisplay));
     if (X11DisplayLost(mDisplay)) return nullptr;
     while (!done && XPending(mDisplay))
     {
@@ -405,13 +401,13 @@ IPopupMenu* X11View_vPlushgrit_vst3::RunMenu(IPopupMenu* menu, IRECT area)
   XUngrabKeyboard(mDisplay, CurrentTime);
   XUngrabPointer(mDisplay, CurrentTime);
   closeFrom(0);
-  NoteErrors(*trap);
+  NoteErrors(trap);
   return chosen;
 }
 
 // ---- Tool tips -----------------------------------------------------------------------------
 
-void X11View_vPlushgrit_vst3::NoteHover(int x, int y)
+void X11EditorView::NoteHover(int x, int y)
 {
   if (std::abs(x - mHoverX) + std::abs(y - mHoverY) < 3 && mHoverSince) return;
   HideTooltip();
@@ -420,7 +416,7 @@ void X11View_vPlushgrit_vst3::NoteHover(int x, int y)
   mHoverSince = NowMs();
 }
 
-void X11View_vPlushgrit_vst3::UpdateTooltipTimer()
+void X11EditorView::UpdateTooltipTimer()
 {
   if (!mGraphics->TooltipsEnabled() || mTooltip || !mHoverSince || NowMs() - mHoverSince < kTooltipDelayMs) return;
   IControl* c = mGraphics->GetControl(mGraphics->GetMouseControlIdx(mHoverX, mHoverY, true));
@@ -450,7 +446,7 @@ void X11View_vPlushgrit_vst3::UpdateTooltipTimer()
   PutBitmap(mTooltip, &bm);
 }
 
-void X11View_vPlushgrit_vst3::HideTooltip()
+void X11EditorView::HideTooltip()
 {
   if (!mTooltip) return;
   if (!X11DisplayLost(mDisplay))
@@ -463,7 +459,7 @@ void X11View_vPlushgrit_vst3::HideTooltip()
 
 // ---- Cursor and clipboard ------------------------------------------------------------------
 
-bool X11View_vPlushgrit_vst3::HideCursor(int* x, int* y)
+bool X11EditorView::HideCursor(int* x, int* y)
 {
   if (!Shown()) return false;
   X11ErrorTrap trap(mDisplay);
@@ -478,7 +474,7 @@ bool X11View_vPlushgrit_vst3::HideCursor(int* x, int* y)
   return true;
 }
 
-bool X11View_vPlushgrit_vst3::ShowCursor(int x, int y)
+bool X11EditorView::ShowCursor(int x, int y)
 {
   // A lost window has no cursor to show again.
   if (!Shown()) return true;
@@ -489,7 +485,7 @@ bool X11View_vPlushgrit_vst3::ShowCursor(int x, int y)
   return true;
 }
 
-bool X11View_vPlushgrit_vst3::ReadClipboard(std::string* text)
+bool X11EditorView::ReadClipboard(std::string* text)
 {
   if (!Shown()) return false;
   X11ErrorTrap trap(mDisplay);

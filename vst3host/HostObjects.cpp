@@ -92,7 +92,38 @@ std::vector<int32> ComponentHandlerRecorder::Restarts()
 
 tresult PLUGIN_API ComponentHandlerRecorder::queryInterface(const TUID iid, void** obj)
 {
+  if (FUnknownPrivate::iidEqual(iid, IComponentHandler3::iid))
+  {
+    *obj = static_cast<IComponentHandler3*>(this);
+    return kResultOk;
+  }
   return answer<IComponentHandler>(this, iid, obj);
+}
+
+IContextMenu* PLUGIN_API ComponentHandlerRecorder::createContextMenu(Steinberg::IPlugView*, const ParamID* id)
+{
+  mMenu.mId = id ? *id : 0;
+  mMenu.mPopups = &mPopups;
+  mMenu.mMutex = &mMutex;
+  return &mMenu;
+}
+
+std::vector<ContextMenuRecorder::Popup> ComponentHandlerRecorder::Popups()
+{
+  std::lock_guard<std::mutex> lock(mMutex);
+  return mPopups;
+}
+
+tresult PLUGIN_API ContextMenuRecorder::popup(UCoord x, UCoord y)
+{
+  std::lock_guard<std::mutex> lock(*mMutex);
+  mPopups->push_back({mId, (int) x, (int) y});
+  return kResultOk;
+}
+
+tresult PLUGIN_API ContextMenuRecorder::queryInterface(const TUID iid, void** obj)
+{
+  return answer<IContextMenu>(this, iid, obj);
 }
 
 tresult PLUGIN_API ParamValueQueue::getPoint(int32 index, int32& sampleOffset, ParamValue& value)

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "pluginterfaces/vst/ivstcontextmenu.h"
 #include "pluginterfaces/vst/ivsteditcontroller.h"
 #include "pluginterfaces/vst/ivstevents.h"
 #include "pluginterfaces/vst/ivsthostapplication.h"
@@ -33,7 +34,39 @@ private:
   std::string mName;
 };
 
-class ComponentHandlerRecorder : public Steinberg::Vst::IComponentHandler
+// A host's context menu for a parameter: empty, and shown nowhere; where
+// the plug-in asked for it is recorded.
+class ContextMenuRecorder : public Steinberg::Vst::IContextMenu
+{
+public:
+  struct Popup
+  {
+    Steinberg::Vst::ParamID id;
+    int x, y;
+  };
+  Steinberg::Vst::ParamID mId = 0;
+  std::vector<Popup>* mPopups = nullptr;
+  std::mutex* mMutex = nullptr;
+
+  Steinberg::int32 PLUGIN_API getItemCount() override { return 0; }
+  Steinberg::tresult PLUGIN_API getItem(Steinberg::int32, Item&, Steinberg::Vst::IContextMenuTarget**) override
+  {
+    return Steinberg::kResultFalse;
+  }
+  Steinberg::tresult PLUGIN_API addItem(const Item&, Steinberg::Vst::IContextMenuTarget*) override
+  {
+    return Steinberg::kResultOk;
+  }
+  Steinberg::tresult PLUGIN_API removeItem(const Item&, Steinberg::Vst::IContextMenuTarget*) override
+  {
+    return Steinberg::kResultOk;
+  }
+  Steinberg::tresult PLUGIN_API popup(Steinberg::UCoord x, Steinberg::UCoord y) override;
+  Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
+  VST3HOST_FIXED_REFCOUNT
+};
+
+class ComponentHandlerRecorder : public Steinberg::Vst::IComponentHandler, public Steinberg::Vst::IComponentHandler3
 {
 public:
   struct Edit
@@ -47,16 +80,22 @@ public:
   Steinberg::tresult PLUGIN_API performEdit(Steinberg::Vst::ParamID id, Steinberg::Vst::ParamValue v) override;
   Steinberg::tresult PLUGIN_API endEdit(Steinberg::Vst::ParamID id) override;
   Steinberg::tresult PLUGIN_API restartComponent(Steinberg::int32 flags) override;
+  Steinberg::Vst::IContextMenu* PLUGIN_API createContextMenu(Steinberg::IPlugView* view,
+                                                             const Steinberg::Vst::ParamID* id) override;
   Steinberg::tresult PLUGIN_API queryInterface(const Steinberg::TUID iid, void** obj) override;
   VST3HOST_FIXED_REFCOUNT
 
   std::vector<Edit> Edits();
   std::vector<Steinberg::int32> Restarts();
+  // Where the plug-in asked for context menus, in the view's pixels.
+  std::vector<ContextMenuRecorder::Popup> Popups();
 
 private:
   std::mutex mMutex;
   std::vector<Edit> mEdits;
   std::vector<Steinberg::int32> mRestarts;
+  std::vector<ContextMenuRecorder::Popup> mPopups;
+  ContextMenuRecorder mMenu;
 };
 
 class ParamValueQueue : public Steinberg::Vst::IParamValueQueue

@@ -10,6 +10,7 @@
 
 #include "HostObjects.h"
 #include "IControl.h"
+#include "IGraphicsCaches.h"
 #include "IGraphicsHeadless.h"
 #include "Plushgrit.h"
 #include "RasterReference.h"
@@ -259,4 +260,27 @@ TEST_F(Editor, AnyFactorDrawsAtItsRoundedSize)
   }
   graphics->SetDrawScale(0.5f);  // below 1 means 1
   EXPECT_EQ(graphics->GetDrawScale(), 1.0f);
+}
+
+// Factors a host may set, one after another (each artwork set, and factors
+// between them): the editor holds the images and fonts of one scale at a
+// time, and none once it is closed.
+TEST_F(Editor, ManyScalesHoldOneSetAtATimeAndNothingOnceClosed)
+{
+  graphics->CloseWindow();
+  const int images = s_bitmapCache.CountHeld(), fonts = s_fontCache.CountHeld();
+  IRECT all(0, 0, Plushgrit::kWidth, Plushgrit::kHeight);
+  for (float scale : {1.0f, 1.25f, 1.5f, 2.0f, 2.75f, 3.0f, 1.0f})
+  {
+    graphics->SetDrawScale(scale);
+    graphics->SetAllControlsDirty();
+    graphics->Draw(&all);
+    // The background and four knob strips, and the read-outs' font.
+    EXPECT_EQ(s_bitmapCache.CountHeld(), images + 5) << scale;
+    EXPECT_EQ(s_fontCache.CountHeld(), fonts + 1) << scale;
+  }
+  graphics->CloseWindow();
+  EXPECT_EQ(s_bitmapCache.CountHeld(), images);
+  EXPECT_EQ(s_fontCache.CountHeld(), fonts);
+  EXPECT_EQ(graphics->GetDrawBitmap(), nullptr);
 }

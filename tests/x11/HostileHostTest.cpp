@@ -210,6 +210,58 @@ TEST_F(HostileHost, AContentScaleSetAfterAttachResizesTheHostsFrame)
   EXPECT_EQ(Attributes(host.dpy, host.EditorWindow()).width, 766);
 }
 
+// Two views of one instance: only the attached one owns the window; the
+// other's factor waits for its own attach.
+TEST_F(HostileHost, AnUnattachedViewsScaleLeavesTheAttachedWindowAlone)
+{
+  IPlugView* shown = Create();
+  IPlugView* other = Create();
+  ASSERT_EQ(shown->attached((void*) host.parent, kPlatformTypeX11EmbedWindowID), kResultOk);
+  loop.Pump(60);
+  const int before = frame.Resizes();
+  IPlugViewContentScaleSupport* scaling = nullptr;
+  ASSERT_EQ(other->queryInterface(IPlugViewContentScaleSupport::iid, (void**) &scaling), kResultOk);
+  scaling->setContentScaleFactor(2.0f);
+  scaling->release();
+  loop.Pump(60);
+  EXPECT_EQ(frame.Resizes(), before);
+  EXPECT_EQ(Attributes(host.dpy, host.EditorWindow()).width, 383);
+  ViewRect r;
+  ASSERT_EQ(other->getSize(&r), kResultOk);
+  EXPECT_EQ(r.getWidth(), 766);  // what it will be once attached
+  shown->removed();
+  shown->release();
+  other->release();
+}
+
+// The host places its context menu in the view's pixels: at 2x a right
+// click on a knob asks for it where the pointer is, not at half of that.
+TEST_F(HostileHost, TheHostsContextMenuOpensUnderThePointerAtEveryScale)
+{
+  for (float scale : {1.0f, 2.0f})
+  {
+    IPlugView* view = Create();
+    IPlugViewContentScaleSupport* scaling = nullptr;
+    ASSERT_EQ(view->queryInterface(IPlugViewContentScaleSupport::iid, (void**) &scaling), kResultOk);
+    scaling->setContentScaleFactor(scale);
+    scaling->release();
+    ASSERT_EQ(view->attached((void*) host.parent, kPlatformTypeX11EmbedWindowID), kResultOk);
+    loop.Pump(60);
+    const int x = (int) (160 * scale), y = (int) (90 * scale);  // on the Drive knob
+    host.Move(x, y);
+    host.Button(3, true);
+    host.Button(3, false);
+    loop.Pump(60);
+    const auto popups = plugin.Handler().Popups();
+    ASSERT_FALSE(popups.empty()) << scale;
+    EXPECT_EQ(popups.back().id, 3u);
+    EXPECT_NEAR(popups.back().x, x, 1) << scale;
+    EXPECT_NEAR(popups.back().y, y, 1) << scale;
+    view->removed();
+    view->release();
+  }
+}
+
 TEST_F(HostileHost, TheValueEntryGivesTheKeyboardBackToTheHost)
 {
   Instance editor;

@@ -5,7 +5,10 @@
 // destroy its window first; openings and closings leave nothing behind.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <lv2/atom/atom.h>
+#include <lv2/options/options.h>
 #include <lv2/ui/ui.h>
+#include <lv2/urid/urid.h>
 
 #include <chrono>
 #include <string>
@@ -15,6 +18,7 @@
 #include "XHost.h"
 // Xlib last: its macros would break the headers above.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace
 {
@@ -54,6 +58,32 @@ struct Recorder
   }
 };
 
+// A URID map enough for the editor's options.
+LV2_URID MapURI(LV2_URID_Map_Handle handle, const char* uri)
+{
+  auto* uris = static_cast<std::vector<std::string>*>(handle);
+  for (size_t i = 0; i < uris->size(); ++i)
+    if ((*uris)[i] == uri) return (LV2_URID) (i + 1);
+  uris->push_back(uri);
+  return (LV2_URID) uris->size();
+}
+
+// The top-level window titled title, or 0.
+Window TopLevelNamed(Display* dpy, const char* title)
+{
+  Window root, up, *children = nullptr, found = 0;
+  unsigned n = 0;
+  if (!XQueryTree(dpy, DefaultRootWindow(dpy), &root, &up, &children, &n)) return 0;
+  for (unsigned i = 0; i < n && !found; ++i)
+  {
+    char* name = nullptr;
+    if (XFetchName(dpy, children[i], &name) && name && std::string(name) == title) found = children[i];
+    if (name) XFree(name);
+  }
+  if (children) XFree(children);
+  return found;
+}
+
 int gHostErrors = 0;
 int CountingHandler(Display*, XErrorEvent*)
 {
@@ -84,14 +114,24 @@ struct LV2Editor : ::testing::Test
     XSetErrorHandler(previous);
     if (module) dlclose(module);
   }
-  LV2UI_Handle Open(Recorder& r, const char* pluginURI = kStereo)
+  // scaleFactor > 0 is passed as the host's ui:scaleFactor; hostResize
+  // stands in for the recorder's.
+  LV2UI_Handle Open(Recorder& r, const char* pluginURI = kStereo, float scaleFactor = 0.0f,
+                    const LV2UI_Resize* hostResize = nullptr)
   {
     touch = {&r, Recorder::OnTouch};
-    resize = {&r, Recorder::OnResize};
+    resize = hostResize ? *hostResize : LV2UI_Resize{&r, Recorder::OnResize};
+    map = {&uris, MapURI};
     LV2_Feature parent = {LV2_UI__parent, (void*) host.parent};
     LV2_Feature touchF = {LV2_UI__touch, &touch};
     LV2_Feature resizeF = {LV2_UI__resize, &resize};
-    const LV2_Feature* features[] = {&parent, &touchF, &resizeF, nullptr};
+    LV2_Feature mapF = {LV2_URID__map, &map};
+    const LV2_Options_Option options[] = {
+      {LV2_OPTIONS_INSTANCE, 0, MapURI(&uris, LV2_UI__scaleFactor), sizeof(float), MapURI(&uris, LV2_ATOM__Float),
+       &scaleFactor},
+      {LV2_OPTIONS_INSTANCE, 0, 0, 0, 0, nullptr}};
+    LV2_Feature optionsF = {LV2_OPTIONS__options, (void*) options};
+    const LV2_Feature* features[] = {&parent, &touchF, &resizeF, &mapF, scaleFactor > 0.0f ? &optionsF : nullptr, nullptr};
     LV2UI_Widget widget = nullptr;
     LV2UI_Handle h = descriptor->instantiate(descriptor, pluginURI, PLUSHGRIT_LV2_BUNDLE, Recorder::OnWrite, &r, &widget, features);
     if (h)
@@ -116,6 +156,8 @@ struct LV2Editor : ::testing::Test
   const LV2UI_Idle_Interface* idle = nullptr;
   LV2UI_Touch touch;
   LV2UI_Resize resize;
+  LV2_URID_Map map;
+  std::vector<std::string> uris;
   XErrorHandler previous = nullptr;
 };
 }  // namespace
@@ -204,5 +246,96 @@ TEST_F(LV2Editor, OpeningsAndClosingsLeaveNothingAndBadRequestsAreRefused)
   Idle(h, 60);
   EXPECT_EQ(show->hide(h), 0);
   EXPECT_EQ(show->show(h), 0);
+  descriptor->cleanup(h);
+}
+
+// The show interface's window as a window manager sees it: the plug-in's
+// name, a close button that closes it, and idle() saying so afterwards.
+TEST_F(LV2Editor, TheOwnWindowIsNamedClosesLikeAWindowAndIdleSaysSo)
+{
+  Recorder r;
+  LV2UI_Widget widget = nullptr;
+  const LV2_Feature* none[] = {nullptr};
+  LV2UI_Handle h = descriptor->instantiate(descriptor, kStereo, PLUSHGRIT_LV2_BUNDLE, Recorder::OnWrite, &r, &widget, none);
+  ASSERT_NE(h, nullptr);
+  auto* show = static_cast<const LV2UI_Show_Interface*>(descriptor->extension_data(LV2_UI__showInterface));
+  ASSERT_EQ(show->show(h), 0);
+  Idle(h, 60);
+  const Window w = TopLevelNamed(host.dpy, "Plushgrit");
+  ASSERT_NE(w, 0u);
+  Atom* protocols = nullptr;
+  int n = 0;
+  const Atom deleteWindow = XInternAtom(host.dpy, "WM_DELETE_WINDOW", False);
+  ASSERT_TRUE(XGetWMProtocols(host.dpy, w, &protocols, &n));
+  EXPECT_TRUE(n == 1 && protocols[0] == deleteWindow);
+  if (protocols) XFree(protocols);
+  EXPECT_EQ(idle->idle(h), 0);
+
+  // The close button, as a window manager sends it.
+  XEvent ev = {};
+  ev.xclient.type = ClientMessage;
+  ev.xclient.window = w;
+  ev.xclient.message_type = XInternAtom(host.dpy, "WM_PROTOCOLS", False);
+  ev.xclient.format = 32;
+  ev.xclient.data.l[0] = (long) deleteWindow;
+  XSendEvent(host.dpy, w, False, NoEventMask, &ev);
+  XSync(host.dpy, False);
+  int closed = 0;
+  for (int i = 0; i < 100 && !closed; ++i)
+  {
+    closed = idle->idle(h);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_NE(closed, 0);
+  EXPECT_EQ(TopLevelNamed(host.dpy, "Plushgrit"), 0u);
+  // Shown again, it runs again.
+  ASSERT_EQ(show->show(h), 0);
+  EXPECT_EQ(idle->idle(h), 0);
+  descriptor->cleanup(h);
+}
+
+// The host's ui:scaleFactor wins over the desktop's, and the size reported
+// fits the host's socket whether the host takes it in pixels (as here) or
+// in logical units it multiplies by its own scale (as GTK 3 at GDK_SCALE=2).
+TEST_F(LV2Editor, TheHostsScaleFactorSetsTheSizeAndTheEditorFillsTheSocket)
+{
+  Recorder r;
+  LV2UI_Handle h = Open(r, kStereo, 2.0f);
+  ASSERT_NE(h, nullptr);
+  Idle(h, 60);
+  EXPECT_EQ(r.width, 766);
+  EXPECT_EQ(r.height, 600);
+  XWindowAttributes a = {};
+  XGetWindowAttributes(host.dpy, host.EditorWindow(), &a);
+  EXPECT_EQ(a.width, 766);
+  descriptor->cleanup(h);
+
+  // A host that doubles what it is told: the first report makes its socket
+  // twice the editor, the second one fits it.
+  struct Doubling
+  {
+    Display* dpy;
+    Window socket;
+    int w = 0, h = 0;
+    static int Resize(void* self, int w, int h)
+    {
+      auto* d = static_cast<Doubling*>(self);
+      d->w = w, d->h = h;
+      XResizeWindow(d->dpy, d->socket, (unsigned) (2 * w), (unsigned) (2 * h));
+      XSync(d->dpy, False);
+      return 0;
+    }
+  } doubling{host.dpy, host.parent};
+  const LV2UI_Resize doublingResize = {&doubling, Doubling::Resize};
+  h = Open(r, kStereo, 2.0f, &doublingResize);
+  ASSERT_NE(h, nullptr);
+  Idle(h, 150);
+  EXPECT_EQ(doubling.w, 383);
+  EXPECT_EQ(doubling.h, 300);
+  XGetWindowAttributes(host.dpy, host.parent, &a);
+  EXPECT_EQ(a.width, 766);
+  EXPECT_EQ(a.height, 600);
+  XGetWindowAttributes(host.dpy, host.EditorWindow(), &a);
+  EXPECT_EQ(a.width, 766);
   descriptor->cleanup(h);
 }
