@@ -44,7 +44,6 @@ void IGraphics::ReleaseEditorResources()
   mScratchBitmap.reset();
 }
 
-int IGraphics::Scaled(int v) const { return mDrawScale == 1.0f ? v : (int) std::lround(v * mDrawScale); }
 
 IRECT IGraphics::ToDrawPixels(const IRECT& r) const
 {
@@ -52,8 +51,6 @@ IRECT IGraphics::ToDrawPixels(const IRECT& r) const
   return IRECT(Scaled(r.left), Scaled(r.top), Scaled(r.right), Scaled(r.bottom));
 }
 
-int IGraphics::DrawWidth() const { return Scaled(mWidth); }
-int IGraphics::DrawHeight() const { return Scaled(mHeight); }
 
 void IGraphics::SetDrawScale(float scale)
 {

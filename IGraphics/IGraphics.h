@@ -12,6 +12,7 @@
 #pragma once
 
 #include <atomic>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -102,8 +103,8 @@ public:
   float GetDrawScale() const { return mDrawScale; }
   // An editor rectangle in the draw bitmap's pixels, and its size.
   IRECT ToDrawPixels(const IRECT& r) const;
-  int DrawWidth() const;
-  int DrawHeight() const;
+  int DrawWidth() const { return Scaled(mWidth); }
+  int DrawHeight() const { return Scaled(mHeight); }
   int AttachControl(IControl* control);
   void AttachBackground(int id, const char* name);
   void AttachPanelBackground(const IColor* color);
@@ -114,7 +115,9 @@ public:
   void GrayOutControl(int paramIdx, bool gray);
   void ClampControl(int paramIdx, double lo, double hi, bool normalized);
   // Any thread: stores the value for the user-interface thread (see above).
-  void SetParameterFromPlug(int paramIdx, double value, bool normalized);
+  // Virtual so that the framework core reaches it without linking the GUI
+  // framework: a module without an editor links no graphics at all.
+  virtual void SetParameterFromPlug(int paramIdx, double value, bool normalized);
   // Hands the values stored by SetParameterFromPlug to the bound controls.
   // IsDirty and Draw do this first; the user-interface thread only.
   void ApplyParameterValues();
@@ -250,7 +253,7 @@ protected:
 
 private:
   void DeleteControls();
-  int Scaled(int v) const;
+  int Scaled(int v) const { return mDrawScale == 1.0f ? v : (int) std::lround(v * mDrawScale); }
   float Scaled(float v) const { return v * mDrawScale; }
   // The image of bitmap at the draw scale, held by this editor: the set
   // drawn for that scale where there is one, else the nearest larger set

@@ -1,8 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The bundle's description (manifest.ttl, the plug-ins' and the editor's
-// description, presets.ttl), written from an instance of the built module
-// itself, so names, ranges, defaults and presets cannot drift from the code.
-// The build calls IPlugLV2_WriteTTL through lv2-ttl.
-#include <dlfcn.h>
+// description, presets.ttl), written from an instance of the plug-in class
+// the DSP binary is built from, so names, ranges, defaults and presets
+// cannot drift from the code. The build runs it as lv2-ttl.
 #include <lv2/core/lv2.h>
 
 #include <cctype>
@@ -21,6 +23,7 @@ const char* const kPrefixes =
     "@prefix doap:  <http://usefulinc.com/ns/doap#> .\n"
     "@prefix foaf:  <http://xmlns.com/foaf/0.1/> .\n"
     "@prefix lv2:   <http://lv2plug.in/ns/lv2core#> .\n"
+    "@prefix opts:  <http://lv2plug.in/ns/ext/options#> .\n"
     "@prefix pset:  <http://lv2plug.in/ns/ext/presets#> .\n"
     "@prefix rdfs:  <http://www.w3.org/2000/01/rdf-schema#> .\n"
     "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
@@ -91,17 +94,29 @@ std::string AudioPorts(int n, bool input, int firstIndex)
   return out;
 }
 
-std::string PluginDescription(IPlugLV2* plug, int nIn, int nOut, const std::vector<std::string>& symbols)
+// LV2 reads an odd minor version as a development release that hosts
+// should hide: the product's version a.b.c is published as minor version
+// 2 (100 a + b) and micro version 2 c, even, non-zero and in its order.
+void LV2Versions(IPlugLV2* plug, int* minorVersion, int* microVersion)
 {
   int version = 0, revision = 0, minor = 0;
   GetVersionParts(plug->GetEffectVersion(false), &version, &revision, &minor);
+  *minorVersion = 2 * (100 * version + revision);
+  *microVersion = 2 * minor;
+}
+
+std::string PluginDescription(IPlugLV2* plug, int nIn, int nOut, const std::vector<std::string>& symbols)
+{
+  int minorVersion = 0, microVersion = 0;
+  LV2Versions(plug, &minorVersion, &microVersion);
   std::string d = "<" + LV2PluginURI(nIn, nOut) + ">\n";
   d += "  a lv2:Plugin , lv2:DistortionPlugin , doap:Project ;\n";
   std::string name = plug->GetEffectName();
   if (!(nIn == 2 && nOut == 2)) name += nIn == 1 && nOut == 1 ? " (mono)" : " (" + std::to_string(nIn) + " in, " + std::to_string(nOut) + " out)";
   d += "  doap:name " + Quoted(name) + " ;\n";
+  d += "  doap:license <https://spdx.org/licenses/GPL-3.0-or-later> ;\n";
   d += "  doap:maintainer [ foaf:name " + Quoted(plug->GetMfrName()) + " ] ;\n";
-  d += "  lv2:minorVersion " + std::to_string(revision) + " ;\n  lv2:microVersion " + std::to_string(minor) + " ;\n";
+  d += "  lv2:minorVersion " + std::to_string(minorVersion) + " ;\n  lv2:microVersion " + std::to_string(microVersion) + " ;\n";
   d += "  lv2:optionalFeature lv2:hardRTCapable , urid:map ;\n";
   d += "  lv2:extensionData state:interface ;\n";
   d += "  ui:ui <" + LV2EditorURI() + "> ;\n";
@@ -137,25 +152,16 @@ bool WriteFile(const std::string& path, const std::string& text)
   return fclose(f) == 0 && ok;
 }
 
-std::string BinaryName()
-{
-  Dl_info info;
-  if (!dladdr(reinterpret_cast<void*>(&BinaryName), &info) || !info.dli_fname) return "";
-  const std::string path = info.dli_fname;
-  return path.substr(path.find_last_of('/') + 1);
-}
 }  // namespace
 
-// Writes manifest.ttl, <binary name>.ttl and presets.ttl into bundleDir.
-// Returns 0, or 1 when a file cannot be written or no instance made.
-extern "C" LV2_SYMBOL_EXPORT int IPlugLV2_WriteTTL(const char* bundleDir)
+bool LV2WriteDescription(const char* bundleDir, const std::string& dspBinary, const std::string& uiBinary)
 {
   std::unique_ptr<IPlugLV2> plug(MakeLV2Plug());
-  const std::string binary = BinaryName();
-  if (!plug || !bundleDir || binary.empty()) return 1;
+  if (!plug || !bundleDir || dspBinary.empty() || uiBinary.empty()) return false;
   const std::string dir = std::string(bundleDir) + "/";
-  const std::string stem = binary.substr(0, binary.find_last_of('.'));
-  const std::string binaryPath = std::string(kLV2BinaryFolder) + "/" + binary;
+  const std::string stem = dspBinary.substr(0, dspBinary.find_last_of('.'));
+  const std::string dspPath = std::string(kLV2BinaryFolder) + "/" + dspBinary;
+  const std::string uiPath = std::string(kLV2BinaryFolder) + "/" + uiBinary;
   const std::vector<std::string> symbols = ParamSymbols(plug.get());
 
   std::string manifest = kPrefixes, plugins = kPrefixes, presets = kPrefixes;
@@ -164,15 +170,18 @@ extern "C" LV2_SYMBOL_EXPORT int IPlugLV2_WriteTTL(const char* bundleDir)
   {
     const ChannelIO* io = plug->GetChannelIO(i);
     const std::string uri = LV2PluginURI(io->mIn, io->mOut);
-    manifest += "<" + uri + ">\n  a lv2:Plugin ;\n  lv2:binary <" + binaryPath + "> ;\n  rdfs:seeAlso <" + stem + ".ttl> .\n\n";
+    manifest += "<" + uri + ">\n  a lv2:Plugin ;\n  lv2:binary <" + dspPath + "> ;\n  rdfs:seeAlso <" + stem + ".ttl> .\n\n";
     plugins += PluginDescription(plug.get(), io->mIn, io->mOut, symbols);
     appliesTo += std::string(appliesTo.empty() ? "" : " , ") + "<" + uri + ">";
   }
-  manifest += "<" + LV2EditorURI() + ">\n  a ui:X11UI ;\n  lv2:binary <" + binaryPath + "> ;\n  rdfs:seeAlso <" + stem +
-              ".ttl> .\n\n";
-  plugins += "<" + LV2EditorURI() + ">\n  a ui:X11UI ;\n  lv2:binary <" + binaryPath + "> ;\n";
+  // The editor's binary of its own: ui:binary as the UI extension names it,
+  // lv2:binary as hosts look it up.
+  manifest += "<" + LV2EditorURI() + ">\n  a ui:X11UI ;\n  ui:binary <" + uiPath + "> ;\n  lv2:binary <" + uiPath +
+              "> ;\n  rdfs:seeAlso <" + stem + ".ttl> .\n\n";
+  plugins += "<" + LV2EditorURI() + ">\n  a ui:X11UI ;\n  ui:binary <" + uiPath + "> ;\n  lv2:binary <" + uiPath + "> ;\n";
   plugins += "  lv2:requiredFeature ui:idleInterface ;\n";
-  plugins += "  lv2:optionalFeature ui:parent , ui:resize , ui:touch ;\n";
+  plugins += "  lv2:optionalFeature ui:parent , ui:resize , ui:touch , urid:map , opts:options ;\n";
+  plugins += "  opts:supportedOption ui:scaleFactor ;\n";
   plugins += "  lv2:extensionData ui:idleInterface , ui:showInterface .\n";
 
   // Each preset's values, read back by restoring it.
@@ -188,7 +197,6 @@ extern "C" LV2_SYMBOL_EXPORT int IPlugLV2_WriteTTL(const char* bundleDir)
                  " ; pset:value " + Number(plug->GetParam(i)->Value()) + " ]";
     presets += " .\n\n";
   }
-  const bool ok = WriteFile(dir + "manifest.ttl", manifest) && WriteFile(dir + stem + ".ttl", plugins) &&
-                  WriteFile(dir + "presets.ttl", presets);
-  return ok ? 0 : 1;
+  return WriteFile(dir + "manifest.ttl", manifest) && WriteFile(dir + stem + ".ttl", plugins) &&
+         WriteFile(dir + "presets.ttl", presets);
 }

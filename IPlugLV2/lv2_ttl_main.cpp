@@ -1,25 +1,27 @@
-// lv2-ttl MODULE BUNDLE: loads a built LV2 module and has it write its
-// bundle's description into BUNDLE.
-#include <dlfcn.h>
-
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
+// lv2-ttl BUNDLE DSP_BINARY UI_BINARY: writes the LV2 bundle's description
+// into BUNDLE from the plug-in class it is linked with (the one the DSP
+// binary is built from), naming the two binaries by their file names.
 #include <cstdio>
+#include <cstring>
+
+#include "LV2Module.h"
 
 int main(int argc, char** argv)
 {
-  if (argc != 3)
+  if (argc == 2 && !strcmp(argv[1], "--version"))
   {
-    fprintf(stderr, "usage: lv2-ttl MODULE BUNDLE\n");
+    printf("lv2-ttl, part of Plushgrit\nLicence GPL-3.0-or-later: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n");
+    return 0;
+  }
+  if (argc != 4)
+  {
+    fprintf(stderr, "usage: lv2-ttl BUNDLE DSP_BINARY UI_BINARY\n");
     return 2;
   }
-  void* module = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
-  if (!module)
-  {
-    fprintf(stderr, "lv2-ttl: %s\n", dlerror());
-    return 1;
-  }
-  using WriteTTL = int (*)(const char*);
-  auto write = reinterpret_cast<WriteTTL>(dlsym(module, "IPlugLV2_WriteTTL"));
-  const int result = write ? write(argv[2]) : 1;
-  if (result) fprintf(stderr, "lv2-ttl: cannot write the description of %s into %s\n", argv[1], argv[2]);
-  return result;
+  if (LV2WriteDescription(argv[1], argv[2], argv[3])) return 0;
+  fprintf(stderr, "lv2-ttl: cannot write the description into %s\n", argv[1]);
+  return 1;
 }

@@ -1,13 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
+// The plug-in apart from its editor: identity, parameters, preset, the
+// parameter hook and the block (see PlushgritEditor.cpp for the editor).
 #include "Plushgrit.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
-#include "../IGraphics/IControl.h"
-#include "../IGraphics/IGraphics.h"
 #include "../IPlug/Log.h"
-#include "IGraphicsHeadless.h"
 #include "../Includes/MyDSP/DSPProcessor.h"
 #include "DriveChain.h"
 
@@ -19,25 +21,6 @@ const int kVendorVersion = 0x10000;
 const int kUniqueID = Plushgrit::kUniqueID;
 const int kMfrID = Plushgrit::kMfrID;
 const int kLatency = 0;
-const char* const kMakerURL = "https://www.quorvane.com";
-
-// Editor images: resource id, file, frames.
-struct ImageSpec
-{
-  int id;
-  const char* file;
-  int frames;
-};
-const ImageSpec kBackground = {105, "resources/img/Plushgrit_Background.png", 1};
-const ImageSpec kKnobImages[Plushgrit::kNumParams] = {
-  {101, "resources/img/Knob_In_Frames.png", 21},
-  {102, "resources/img/Knob_Out_Frames.png", 21},
-  {103, "resources/img/Knob_Mix_Frames.png", 21},
-  {104, "resources/img/Knob_Drive_Frames.png", 101},
-};
-// Each knob's top-left corner; it takes the size of one frame.
-const int kKnobCorners[Plushgrit::kNumParams][2] = {{24, 200}, {303, 201}, {162, 224}, {135, 63}};
-
 struct ParamSpec
 {
   const char* name;
@@ -62,31 +45,17 @@ Plushgrit::Plushgrit(IPlugInstanceInfo instanceInfo)
   DriveSimdAvailable();
   mBiasOffset = DSPProcessor::FastTanh(kClipperBias);
 
-  // The editor: background and link area, handed to the base before any
-  // parameter is initialised.
-  IGraphics* graphics = MakePlatformGraphics(this, kWidth, kHeight, 0);
-  graphics->SetBundleID(kBundleID);
-  graphics->AttachBackground(kBackground.id, kBackground.file);
-  graphics->AttachControl(new IURLControl(this, IRECT(280, 68, 374, 158), kMakerURL));
-  AttachGraphics(graphics);
-
+  // The editor's background and link area are handed to the base before
+  // any parameter is initialised; each knob follows its parameter.
+  BeginEditor();
   for (int i = 0; i < kNumParams; ++i)
   {
     const ParamSpec& p = kParamSpecs[i];
     GetParam(i)->SetShape(1.0);
     GetParam(i)->InitDouble(p.name, p.defaultVal, p.minVal, p.maxVal, p.step, p.label, "", 1.0);
-    IBitmap knob = graphics->LoadIBitmap(kKnobImages[i].id, kKnobImages[i].file, kKnobImages[i].frames);
-    graphics->AttachControl(new IKnobMultiControl(this, kKnobCorners[i][0], kKnobCorners[i][1], i, &knob));
+    AttachKnob(i);
   }
-
-  IText readout(13, IColor(255, 0, 0, 0), "Tahoma Bold", IText::kStyleNormal, IText::kAlignCenter, 0,
-                IText::kQualityNonAntiAliased);
-  mInText = new ITextControl(this, IRECT(5, 254, 105, 274), &readout, "0.00 db");
-  graphics->AttachControl(mInText);
-  mOutText = new ITextControl(this, IRECT(283, 255, 383, 275), &readout, "0.00 db");
-  graphics->AttachControl(mOutText);
-  mMixText = new ITextControl(this, IRECT(140, 279, 240, 299), &readout, "50 | 50");
-  graphics->AttachControl(mMixText);
+  AttachReadouts();
 
   MakePreset("init", 0.0, 0.0, 1.0, 0.0);
   RestorePreset(0);
@@ -130,21 +99,7 @@ void Plushgrit::OnParamChange(int paramIdx)
     }
     default: break;
   }
-  switch (paramIdx)
-  {
-    case kIn: SetParamText(kIn, mInText); break;
-    case kOut: SetParamText(kOut, mOutText); break;
-    case kMix: SetParamText(kMix, mMixText); break;
-    default: break;
-  }
-}
-
-// Runs under the mutex on whichever thread changed the parameter: the text
-// is formatted on the stack and published whole (no allocation, no wait).
-void Plushgrit::SetParamText(int paramIdx, ITextControl* readout)
-{
-  char text[64];
-  if (readout && FormatReadout(paramIdx, text, (int) sizeof(text))) readout->SetTextFromPlug(text);
+  ShowReadout(paramIdx);
 }
 
 bool Plushgrit::FormatReadout(int paramIdx, char* text, int size) const

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Plushgrit: a stereo soft-clipping drive. Input gain, a biased soft clipper
 // with make-up gain, a dry/wet mix against the gained input, output gain.
 // Memoryless: no sample depends on an earlier one.
@@ -62,6 +65,16 @@ public:
   DriveChainSettings BlockSettings() const;
 
 private:
+  // The editor, built by the constructor in three steps (its background and
+  // link area, a knob after each parameter, the read-outs), and the read-out
+  // of a parameter brought up to date. PlushgritEditor.cpp builds them; a
+  // module without an editor links PlushgritWithoutEditor.cpp, where they do
+  // nothing, and then links no graphics at all.
+  void BeginEditor();
+  void AttachKnob(int paramIdx);
+  void AttachReadouts();
+  void ShowReadout(int paramIdx);
+
   double mInGainDb = 0.0;
   double mOutGainDb = 0.0;
   // 2^(dB / 6.014) of the two above, formed when they change rather than

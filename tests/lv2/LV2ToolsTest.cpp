@@ -72,6 +72,42 @@ TEST(LV2Tools, Lv2ValidateAcceptsTheDescriptionWithoutWarnings)
   EXPECT_EQ(out.find("warning"), std::string::npos) << out;
 }
 
+// A host that only processes, a server or a plug-in scanner loads the DSP
+// binary: it needs no X11, fontconfig or FreeType, and each binary shows
+// the world its LV2 entry only.
+TEST(LV2Tools, TheDSPBinaryNeedsNoGUIAndEachBinaryExportsOnlyItsEntry)
+{
+  const std::string dir = std::string(PLUSHGRIT_LV2_BUNDLE) + "/Contents/x86_64-linux/";
+  int status = 0;
+  const std::string needed = Shell("readelf -d " + dir + "plushgrit.so", &status);
+  ASSERT_EQ(status, 0) << needed;
+  ASSERT_NE(needed.find("(NEEDED)"), std::string::npos) << needed;
+  for (const char* gui : {"libX11", "libxcb", "libXext", "libfontconfig", "libfreetype", "libpng"})
+    EXPECT_EQ(needed.find(gui), std::string::npos) << gui << "\n" << needed;
+  EXPECT_NE(Shell("readelf -d " + dir + "plushgrit_ui.so", &status).find("libX11"), std::string::npos);
+  for (const auto& [binary, entry] : {std::pair<std::string, std::string>{"plushgrit.so", "lv2_descriptor"},
+                                      {"plushgrit_ui.so", "lv2ui_descriptor"}})
+  {
+    const std::string exported = Shell("nm -D --defined-only " + dir + binary + " | awk '{print $3}'", &status);
+    EXPECT_EQ(exported, entry + "\n") << binary;
+  }
+}
+
+// Hosts hide development versions (an odd lv2:minorVersion) and version 0.
+TEST(LV2Tools, TheDescriptionIsAReleaseVersionUnderTheGPL)
+{
+  int status = 0;
+  const std::string ttl = Shell(std::string("cat ") + PLUSHGRIT_LV2_BUNDLE + "/plushgrit.ttl", &status);
+  int minor = -1, micro = -1;
+  const size_t at = ttl.find("lv2:minorVersion ");
+  ASSERT_NE(at, std::string::npos) << ttl;
+  ASSERT_EQ(sscanf(ttl.c_str() + at, "lv2:minorVersion %d ;\n  lv2:microVersion %d", &minor, &micro), 2) << ttl;
+  EXPECT_GT(minor, 0);
+  EXPECT_EQ(minor % 2, 0);
+  EXPECT_EQ(micro % 2, 0);
+  EXPECT_NE(ttl.find("doap:license <https://spdx.org/licenses/GPL-3.0-or-later>"), std::string::npos);
+}
+
 TEST(LV2Tools, Lv2infoListsBothPluginsTheirPortsAndThePreset)
 {
   const std::string path = LV2Path();

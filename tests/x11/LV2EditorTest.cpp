@@ -96,7 +96,7 @@ struct LV2Editor : ::testing::Test
   void SetUp() override
   {
     ASSERT_NE(host.dpy, nullptr);
-    module = dlopen((std::string(PLUSHGRIT_LV2_BUNDLE) + "/Contents/x86_64-linux/plushgrit.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+    module = dlopen((std::string(PLUSHGRIT_LV2_BUNDLE) + "/Contents/x86_64-linux/plushgrit_ui.so").c_str(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(module, nullptr) << dlerror();
     auto entry = reinterpret_cast<const LV2UI_Descriptor* (*) (uint32_t)>(dlsym(module, "lv2ui_descriptor"));
     ASSERT_NE(entry, nullptr);
