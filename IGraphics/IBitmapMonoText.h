@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Text drawn from a bitmap font: an image with one frame per character in
 // code order from the blank (code 32).
 #pragma once

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Controls: rectangular elements of the editor that draw themselves into
 // the graphics context's off-screen bitmap, may be bound to one parameter
 // whose normalized value they show and edit, and react to the mouse.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The rest of the control family: switches, frame switches, invisible
 // switches, radio buttons, contacts, faders, line, rotater and rotating-mask
 // knobs, overlays, captions and file selectors. Each differs from the base

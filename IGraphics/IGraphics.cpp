@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The graphics context's lifetime, control list, parameter push, dirty
 // tracking and draw pass.
 #include "IGraphics.h"

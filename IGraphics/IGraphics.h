@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The editor's graphics context: an ordered list of controls drawn into one
 // off-screen bitmap with the raster layer, the dirty tracking that decides
 // what to redraw, the routing of mouse and key input to controls, value

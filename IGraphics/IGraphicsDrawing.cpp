@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // What controls draw with: images from the process-wide cache, the drawing
 // primitives mapped onto the raster layer, and text through cached fonts.
 #include <cmath>

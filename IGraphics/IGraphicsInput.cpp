@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Input dispatch: the platform hands over mouse and key events in editor
 // pixels; the context finds the control, keeps the gesture's state and
 // brackets parameter gestures with begin-edit and end-edit. Value prompts

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The small records every part of the editor shares: rectangles, colours,
 // images with their frames, blends, mouse modifiers, directions and text
 // styles. Plain values, copied freely.

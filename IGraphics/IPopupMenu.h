@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // A platform-independent popup menu: items with titles, flags and
 // submenus, which the platform shows natively (prefix numbering, check
 // marks, separators, disabled and title items) and answers with the menu

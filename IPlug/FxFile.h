@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Program and bank files keep their header fields big-endian; these helpers
 // put and get such fields in a ByteChunk, and read or write a whole file.
 #pragma once

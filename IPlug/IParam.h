@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // One plug-in parameter: its plain value and range, the power curve that
 // maps it to the normalized 0..1 value the host and the controls exchange,
 // and its texts. No lock of its own: the plug-in base's mutex serialises

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The base of every plug-in: identity, parameters, presets, the channel model
 // and processing frame, and one recursive mutex that keeps the host's audio
 // thread, its other threads and the editor apart.

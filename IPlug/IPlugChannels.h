@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The processing frame's channel model: accepted channel configurations,
 // one record per input and output channel, and the delay line that keeps a
 // bypassed plug-in's output aligned with its latency.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The plug-in base's state and presets: parameter values to bytes and back,
 // the preset list, and source dumps for plug-in authors.
 #include <cmath>

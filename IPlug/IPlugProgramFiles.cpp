@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Program (fxp) and bank (fxb) files in the VST 2 layout. Header fields are
 // big-endian; a chunk inside holds the framework's own little-endian state.
 //

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Records that the plug-in base and the format binding exchange: MIDI
 // messages, system-exclusive messages, transport information, the byte
 // chunk behind all state, and presets.

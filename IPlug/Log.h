@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Tracing and small logging services. Tracing is compiled in at every main
 // step of the framework but writes nothing in this build: the call sites and
 // their message formats stay in place so that tracing can be switched on

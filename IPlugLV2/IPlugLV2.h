@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The LV2 binding: the framework's plug-in base as an LV2 plug-in instance
 // (audio ports, one input control port per parameter in plain units, an
 // lv2:enabled port as the bypass, the framework's state as the plug-in's

@@ -7,13 +7,14 @@
 #include <cstdio>
 #include <cstring>
 
+#include "../IPlug/Licence.h"
 #include "LV2Module.h"
 
 int main(int argc, char** argv)
 {
   if (argc == 2 && !strcmp(argv[1], "--version"))
   {
-    printf("lv2-ttl, part of Plushgrit\nLicence GPL-3.0-or-later: GNU GPL version 3 or later <https://gnu.org/licenses/gpl.html>.\n");
+    printf("lv2-ttl, part of Plushgrit\n%s", PLUSHGRIT_LICENCE_TEXT);
     return 0;
   }
   if (argc != 4)

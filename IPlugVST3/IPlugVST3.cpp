@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The audio-processor side of the VST 3 binding: construction, busses,
 // processing set-up, the block call with its parameter changes and bypass,
 // the state stream and the timing queries.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The VST 3 binding: one object that is the framework's plug-in base, the
 // host's component and audio processor, and its edit controller.
 #pragma once

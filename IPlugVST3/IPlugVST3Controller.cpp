@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The edit-controller side of the VST 3 binding: the parameters the host
 // sees, their values and texts, units and the program list, and the edit
 // notifications that carry the editor's gestures to the host.

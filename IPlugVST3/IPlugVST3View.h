@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The editor view the host holds while the editor is shown: it opens the
 // graphics context's X11 window inside the host's window, hands it the
 // host's run loop, reports the editor's size (times the content scale the

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The host's VST 3 run loop (Steinberg::Linux::IRunLoop) as the editor's
 // event loop: one timer and one descriptor handler, registered while the
 // editor is open. A detach asked for from inside one of the loop's own

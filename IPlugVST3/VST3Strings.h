@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Conversions between the framework's 8-bit (UTF-8) texts and the host's
 // 16-bit strings of at most 128 characters.
 #pragma once

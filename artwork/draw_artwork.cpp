@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // plushgrit-artwork FONTDIR OUTDIR: draws the editor's five images with our
 // own raster and text layers and writes them as PNG files, each at 1x and in
 // sets for larger screens (Name@1.5x.png, Name@2x.png, Name@3x.png), drawn at
@@ -14,6 +17,7 @@
 #include <cstring>
 #include <string>
 
+#include "../IPlug/Licence.h"
 #include "lice_text.h"
 
 namespace
@@ -281,6 +285,11 @@ bool WriteKnobStrip(const std::string& dir, const std::string& name, int w, int 
 
 int main(int argc, char** argv)
 {
+  if (argc == 2 && std::string(argv[1]) == "--version")
+  {
+    printf("plushgrit-artwork, part of Plushgrit\n%s", PLUSHGRIT_LICENCE_TEXT);
+    return 0;
+  }
   if (argc != 3)
   {
     fprintf(stderr, "usage: plushgrit-artwork FONTDIR OUTDIR\n");

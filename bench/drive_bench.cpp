@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Speed of the drive chain per stereo frame: the plug-in's block processing
 // at 64 bits and through the 32-bit frame, and each vector form, next to two
 // references on 512-frame stereo blocks: the literal per-sample chain (the

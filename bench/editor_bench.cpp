@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The editor's drawing costs, in microseconds: a full redraw of the 383 x 300
 // editor into its off-screen bitmap at 1x, 1.5x and 2x (the argument is the
 // scale in tenths; 2x may cost up to four times 1x, its pixels), the redraw after one knob moves (its

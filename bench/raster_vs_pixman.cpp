@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The raster layer next to pixman on the same work and image sizes, in one
 // run: one line per operation and size,
 //   op=<name> plushgrit_mpix=<M pixels/s> pixman_mpix=<M pixels/s> ratio=<ours/pixman>

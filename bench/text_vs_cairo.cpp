@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The editor's read-out strings in Tahoma Bold 13 px into a 100 x 20 area:
 // our native path, our glyph cache and cairo's FreeType backend, in
 // microseconds per draw.

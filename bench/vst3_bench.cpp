@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The bundle through the binary interface: time from dlopen to a processed
 // first block, and the cost of one process call at 32 and 64 bits.
 #include <benchmark/benchmark.h>

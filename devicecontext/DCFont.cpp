@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Fonts: finding a face file (bundled folder, fontconfig, default sans),
 // sizing it the way cell heights are asked for, and rasterising glyphs once.
 #include <dirent.h>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Text in a rectangle: lay the glyphs out, measure their extent, place the
 // extent as the flags say, and draw the coverage in the text colour.
 #include <algorithm>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Windows-style device contexts on FreeType and fontconfig: memory contexts
 // whose pixels the raster layer owns, fonts, and UTF-8 text drawn or
 // measured in a rectangle. Pixels are the raster layer's words (A, R, G, B

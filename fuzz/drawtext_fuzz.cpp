@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Fuzzes cached-font text: arbitrary bytes as the text, with draw flags,
 // font flags, byte counts and rectangles taken from the input, into memory
 // and system bitmaps. Nothing may crash or touch memory it does not own.

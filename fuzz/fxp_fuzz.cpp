@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Fuzzes the program and bank file loaders: the first byte picks the loader
 // and whether the plug-in stores chunks; the rest is the file. Any bytes
 // must load or be refused, never crash, leak or read outside the file.

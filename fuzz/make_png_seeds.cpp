@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Writes a small seed corpus of valid PNG files of several colour types,
 // depths and interlacing into the folder given.
 #include <png.h>

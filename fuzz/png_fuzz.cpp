@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Fuzzes PNG decoding from memory: any bytes must give a bitmap or null,
 // never a crash, leak or read outside the input.
 #include <cstddef>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Loads Plushgrit through JUCE's VST 3 hosting and checks what a JUCE-based
 // host sees: the description, every parameter, float and double processing
 // against the literal chain, and a state round trip through JUCE's own

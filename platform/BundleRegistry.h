@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Which Contents/Resources folder belongs to which bundle identifier. The
 // module entry registers its own bundle; the editor finds its images by
 // its bundle identifier, as a plug-in bundle names itself.

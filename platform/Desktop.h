@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Desktop services for the Linux platform, outside X: the XDG folders,
 // xdg-open for addresses, and zenity or kdialog (whichever is installed)
 // for message boxes and file prompts. Shared by the X11 and headless

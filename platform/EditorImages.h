@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The editor's images as both platforms load them: a PNG file by its own
 // name in the bundle's resources folder. An image larger than any editor
 // needs is refused from its header, before a pixel is decoded (a damaged or

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The one thing the X11 editor needs from whoever hosts it: a loop on the
 // host's user-interface thread that calls it back on a timer and when its
 // X connection has input. The VST 3 binding adapts the host's run loop to

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The headless platform: a graphics context without a window. Images come
 // from a resources folder by the same name rule as the windowed platform
 // (the file's own name inside Contents/Resources), "the screen" is a

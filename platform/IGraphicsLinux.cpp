@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The X11 view: a child window of the host's window, the screen copy, and
 // the translation of X events into the graphics context's calls.
 #include "IGraphicsLinux.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The editor on X11: the graphics context's platform operations, with a
 // child window of the host's window (XEmbed), the host's run loop for the
 // redraw timer and the X connection's input, XShm or XPutImage for the

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The X11 context's paths, addresses, message boxes and file prompts.
 #include <cstdlib>
 #include <cstring>

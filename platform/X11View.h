@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The X11 side of the editor, private to the platform layer: the one place
 // that includes Xlib. One X connection of its own per open editor.
 #pragma once

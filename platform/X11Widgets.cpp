@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // What the X11 editor draws for itself with the raster and text layers: the
 // text entry field over a control, popup menus as override-redirect
 // windows (modal until a choice or a dismissal), and tool tips; plus the

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The raster layer: 32-bit bitmaps, pixel combine modes, blits, PNG
 // decoding and shapes. Plain computation on memory, in integer and 16.16
 // fixed point; nothing here allocates per pixel.

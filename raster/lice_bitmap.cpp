@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Memory bitmaps and system bitmaps.
 #include <cstdlib>
 #include <new>

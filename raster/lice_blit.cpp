@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Same-size blits, fills, clears and single pixels.
 #include <algorithm>
 #include <cstring>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The template drivers: one instantiation per combiner, each a tight loop
 // with the combiner inlined. Rows are addressed with signed spans so that
 // flipped bitmaps (rows stored bottom-up) go through the same loops.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Circles, filled circles, arcs and rounded rectangles.
 #include <algorithm>
 #include <cmath>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The raster layer's one clipping rule, and the conversions that bring
 // caller numbers into it. Every operation clips here: rectangles are held
 // in 64 bits, where no sum or difference of ints the caller can pass

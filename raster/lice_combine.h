@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Per-pixel combiners, one small class per combine mode. Each has one
 // static doPix(dest, r, g, b, a, w) that merges the colour (r, g, b, a) at
 // weight w (0..256) into the pixel at dest in place. The drivers are

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Picks the combiner class for a mode word and weight and hands its type to
 // a generic callable, so that each driver is instantiated once per combiner
 // and chosen once per call, never per pixel.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Lines, rectangle outlines and small coverage images.
 #include <cstdlib>
 #include <utility>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // PNG decoding with libpng into pixel words: every image becomes rows of
 // A, R, G, B bytes. Broken input returns null cleanly.
 #include <png.h>

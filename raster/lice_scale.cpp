@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Scaled and rotated blits, in 16.16 fixed point: nearest, bilinear and a
 // box filter for strong downscaling.
 #include <cmath>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // What the shape rasterisers share: a pixel writer for a colour, weight
 // and mode word, with the word-arithmetic paths of the copy mode.
 #pragma once

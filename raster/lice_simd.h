@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // SSE2 rows for the busiest combiners (SSE2 is the x86-64 baseline). Each
 // gives the same bits as its combiner's formula; the reference tests in the
 // test suite hold them to that.

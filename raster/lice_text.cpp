@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Cached-font text: rasterise each character once through the
 // device-context layer into a coverage image, then blend the coverage.
 #include "lice_text.h"

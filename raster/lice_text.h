@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Text in raster bitmaps: a font that draws through the device-context
 // layer natively, or rasterises each character once into an 8-bit coverage
 // image kept in a glyph cache and blends it with the combine modes.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Where plushgrit-render finds the Plushgrit.vst3 bundle when --plugin does
 // not say: relative to the renderer itself, so an installed renderer uses
 // the bundle installed with it and a built one the bundle built beside it,

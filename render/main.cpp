@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // plushgrit-render: renders audio files through the Plushgrit VST 3 bundle,
 // loaded through its binary interface as a host loads it.
 #include <sys/stat.h>
@@ -12,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "../IPlug/Licence.h"
 #include "AudioFile.h"
 #include "BundleLocation.h"
 #include "DemoSignal.h"
@@ -211,7 +215,7 @@ int main(int argc, char** argv)
 
   if (opt.version)
   {
-    printf("plushgrit-render %s\n", PLUSHGRIT_VERSION);
+    printf("plushgrit-render %s\n%s", PLUSHGRIT_VERSION, PLUSHGRIT_LICENCE_TEXT);
     return 0;
   }
 

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The scalar and SSE2 forms of the chain and the choice among the forms.
 #include "DriveChain.h"
 

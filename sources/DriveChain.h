@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The drive chain over a block, in the widest vector form the processor has.
 // Every form runs the per-sample chain's operations in its order, so all of
 // them give the bits of the literal chain (DSPProcessor per sample).

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The AVX2 form of the chain: four samples at a time. This unit alone is
 // built with -mavx2 (and never with FMA), and is only called after the
 // processor has been asked.

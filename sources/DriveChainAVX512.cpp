@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The AVX-512 form of the chain: eight samples at a time. This unit alone is
 // built with -mavx512f (and never with FMA), and is only called after the
 // processor has been asked.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The chain over one vector of samples, as a template over the vector type,
 // included by each translation unit that builds a vector form. Internal
 // linkage throughout: a unit built for AVX2 must not lend its copies to

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // What the host touches before an instance exists: the class factory with
 // Plushgrit's one class, and the functions that create instances.
 #include "../IPlug/Log.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // plushgrit-snapshot RESOURCES: renders the editor at its defaults through
 // the headless platform, with the images in RESOURCES, and writes the VST 3
 // snapshots RESOURCES/Snapshots/<class id>_snapshot.png and, drawn at twice
@@ -7,12 +10,18 @@
 #include <cstdio>
 #include <string>
 
+#include "../IPlug/Licence.h"
 #include "IGraphicsHeadless.h"
 #include "Plushgrit.h"
 #include "lice.h"
 
 int main(int argc, char** argv)
 {
+  if (argc == 2 && std::string(argv[1]) == "--version")
+  {
+    printf("plushgrit-snapshot, part of Plushgrit\n%s", PLUSHGRIT_LICENCE_TEXT);
+    return 0;
+  }
   if (argc != 2)
   {
     fprintf(stderr, "usage: plushgrit-snapshot RESOURCES\n");

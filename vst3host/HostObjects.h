@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The objects a host hands a plug-in: its application interface, a component
 // handler that records edits, parameter-change queues and event lists. The
 // queues and lists are preallocated, so filling them for a block allocates

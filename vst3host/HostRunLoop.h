@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The host side of an editor on Linux: a run loop (timers and descriptor
 // handlers, driven by Pump on the host's user-interface thread) and a plug
 // frame that offers it, as Linux VST 3 hosts do.

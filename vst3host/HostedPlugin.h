@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // One plug-in instance driven the way hosts drive it: create from the
 // factory, initialize, bus arrangements, set-up, activation, blocks with
 // parameter changes, state, and termination. Process calls allocate

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The VST 3 module description (Contents/Resources/moduleinfo.json) that
 // Linux hosts read to scan a bundle without loading it. Made from the
 // module's own factory, so the file can never disagree with it.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Loads a VST 3 bundle the way a Linux host does: dlopen of
 // Contents/x86_64-linux/<name>.so, ModuleEntry, GetPluginFactory, and on
 // close the factory's release, ModuleExit and dlclose.

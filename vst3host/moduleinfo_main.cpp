@@ -1,14 +1,23 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // vst3-moduleinfo BUNDLE VERSION OUTPUT: loads the bundle through its factory,
 // as a host does, and writes its module description to OUTPUT, listing the
 // snapshots the bundle holds (so it runs after they are drawn).
 #include <cstdio>
 #include <string>
 
+#include "../IPlug/Licence.h"
 #include "ModuleInfo.h"
 #include "PluginModule.h"
 
 int main(int argc, char** argv)
 {
+  if (argc == 2 && std::string(argv[1]) == "--version")
+  {
+    printf("vst3-moduleinfo, part of Plushgrit\n%s", PLUSHGRIT_LICENCE_TEXT);
+    return 0;
+  }
   if (argc != 4)
   {
     fprintf(stderr, "usage: vst3-moduleinfo BUNDLE VERSION OUTPUT\n");

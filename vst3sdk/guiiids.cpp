@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Interface identifiers of the editor-view interfaces, which the SDK copy
 // we build from declares but does not define.
 #include "pluginterfaces/gui/iplugview.h"

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The module's class factory: holds the factory information and a list of
 // registered classes, each with a creation function. Written from the
 // IPluginFactory interfaces; keeps the SDK's public names.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // One object that is a VST 3 component, audio processor and edit controller
 // at once, with the four bus lists and the stored process set-up. Written
 // from the VST 3 interfaces; keeps the public names of the SDK class of the

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // A growable block of raw bytes. Capacity grows in multiples of a
 // granularity so that repeated small appends rarely reallocate; shrinking
 // the logical size keeps the allocation.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // A recursive mutex: the same thread may lock it again while it holds it.
 // The framework relies on this: processing and state loading call the
 // plug-in's parameter hook, which locks the plug-in's mutex once more.

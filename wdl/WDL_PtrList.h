@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // An ordered list of pointers. Removal can optionally delete the element,
 // which is how the framework's owning lists (parameters, presets, channels,
 // controls) release what they hold.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // A growable, zero-terminated 8-bit string in a heap buffer.
 #pragma once
 

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // A growable array of plain values (no constructors run) on a WDL_HeapBuf.
 #pragma once
 

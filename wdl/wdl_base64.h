@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Standard Base64 (alphabet A-Z a-z 0-9 + /, '=' padding).
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
 #include "wdl_text.h"
 
 void lstrcpyn_safe(char* dest, const char* src, size_t size)

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The drive chain's own exponentials. The C library's exp gives different
 // last bits on different processors and library versions; these give the
 // same bits everywhere, because they are built only from IEEE additions,

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The editor's two threads: the audio thread processes blocks that automate
 // all four parameters (which pushes values to the editor and rewrites its
 // read-outs), while the user-interface thread finds dirty areas, draws and

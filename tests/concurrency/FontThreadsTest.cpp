@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Two editors may create, use and destroy fonts on two threads at once: the
 // device-context layer opens faces on one shared FreeType library and the
 // cached fonts share their work bitmaps. Under ThreadSanitizer any

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The framework mutex is recursive and shared: processing on one thread
 // while another changes parameters, restores presets and loads state. Run
 // under ThreadSanitizer, any access outside the mutex is reported.

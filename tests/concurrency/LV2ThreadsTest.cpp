@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // An LV2 plug-in run on its own audio thread while the host's other thread
 // saves and restores its state: the framework mutex keeps them apart, and
 // nothing else is shared.

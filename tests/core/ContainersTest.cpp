@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Shared containers: strings, pointer lists, typed buffers, Base64 and the
 // byte chunk with its read positions and error mark.
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // MIDI records: building, decoding, naming and system-exclusive text.
 #include <cmath>
 #include <cstring>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Parameters: initialisation, the normalization curve, formatting, labels
 // and display texts.
 #include <gtest/gtest.h>

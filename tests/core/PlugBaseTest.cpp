@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The plug-in base: construction, channel configurations, connections,
 // labels, versions and the editor's parameter path.
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Presets: making them in every way, restoring, naming, the serialized
 // preset list, and the source dumps.
 #include <gtest/gtest.h>

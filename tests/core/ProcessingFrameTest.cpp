@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The processing frame: block size and scratch buffers, attaching host
 // buffers at 64 and 32 bits, conversion back, and the bypass pass-through.
 #include <gtest/gtest.h>

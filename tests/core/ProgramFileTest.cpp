@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Program and bank files: byte layouts written independently of the writer,
 // round trips for all four kinds, and loads that refuse what they cannot
 // trust without changing anything.

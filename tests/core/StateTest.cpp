@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Parameter state: the byte layout, loading with clamping, truncated and
 // corrupt data, and the comparison of stored values.
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Tracing writes nothing; time stamps and the small text helpers.
 #include <gtest/gtest.h>
 

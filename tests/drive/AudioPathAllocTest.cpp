@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The audio path allocates nothing: blocks at 64 and 32 bits, with
 // parameter changes and a preset restore in between, as the binding runs them.
 #include <gtest/gtest.h>

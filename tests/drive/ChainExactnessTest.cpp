@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The plug-in's block processing against the literal per-sample chain, bit
 // for bit, over random inputs and settings; and the 32-bit frame path.
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The drive chain's own exponentials: within 1 ulp of a long-double
 // reference over the whole range, the same bits in every vector form, the
 // chain's known values, and a pinned hash of the output that fails on any

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The drive plug-in: identity, parameters, its preset, the working members
 // and the exact values of the chain.
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The committed editor images are what plushgrit-artwork draws: the program
 // runs into a fresh folder and every pixel of every image, in every set,
 // must match.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The rest of the control family: the value each gesture gives at known
 // positions, what each draws (frames and handles found by their colours),
 // and the begin/end-edit bracket around their gestures.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The GUI framework on its own: rectangles, the dirty and redraw protocol,
 // strict and non-strict drawing, knob gestures, the input dispatch with its
 // begin/end-edit bracketing, value prompts, popup menus, bitmap text and

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Plushgrit's editor through the headless platform: its layout, the pixels
 // it draws (knob frames composited over the background, read-out texts),
 // automation reaching it, gestures reaching the host's component handler,

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // What the host hears from the editor: every change one begin, its values,
 // one end; host values for a held control kept rather than lost; the host
 // informed outside the framework mutex.

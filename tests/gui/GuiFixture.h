@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // A recording plug-in with four parameters of every type and a headless
 // editor whose prompts a responder answers: the fixture of the GUI tests.
 #pragma once

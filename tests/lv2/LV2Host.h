@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // A small LV2 host on lilv for the tests: loads the built plushgrit.lv2,
 // maps URIDs, instantiates a plug-in, owns its port buffers, runs it, and
 // reaches its state interface directly.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The LV2 plug-ins under a lilv host, against the VST 3 binding of the same
 // class: random block lengths (0 among them), parameter changes between
 // blocks, in-place and separate buffers, and the state saved and restored.

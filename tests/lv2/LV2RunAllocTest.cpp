@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The LV2 plug-ins' run allocates nothing: control changes, NaN, bypass,
 // empty runs, runs longer than the binding's piece, in place.
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The bundle as Debian's LV2 tools see it: lv2_validate accepts its
 // description, lv2info lists both plug-ins with their ports and the preset,
 // and lv2apply renders through each the very samples plushgrit-render

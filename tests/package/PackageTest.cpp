@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Installing like Linux software: under a prefix nothing lands outside it,
 // the default install is the user's own folders, and the Debian package
 // holds exactly what the install rules put under /usr, renders through the

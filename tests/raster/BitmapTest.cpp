@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Bitmaps, and the blit and fill behaviours that callers rely on.
 #include <gtest/gtest.h>
 

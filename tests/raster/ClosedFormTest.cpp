@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Shapes and rotated blits held against references written apart from the
 // drivers: circles against the midpoint walk itself, lines against the
 // closed form of their error terms, and rotated bilinear blits, called as

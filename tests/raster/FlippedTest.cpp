@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // A flipped bitmap stores its rows bottom-up. Every operation draws it the
 // right way up: what a flipped bitmap shows (read through LICE_GetPixel) is
 // what a plain bitmap shows after the same calls.

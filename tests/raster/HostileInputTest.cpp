@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Numbers from outside: huge, inverted, NaN and out-of-range coordinates,
 // sizes, radii and alphas. Nothing may read or write outside a bitmap,
 // overflow, throw or draw garbage; what is drawn is what the same shape

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // PNG decoding: small fixtures written here with libpng, every colour type
 // and depth the loader converts, and broken files that must give null.
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // A seeded run of every raster operation into one canvas, summarised by a
 // checksum fixed below: an optimisation that changes any pixel of any
 // operation changes the sum. When a change to the pixels is intended, the

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // A plain, per-pixel reference of the raster formulas, written apart from
 // the production code: one pixel at a time, one channel at a time, no
 // special paths. The tests hold the optimised drivers against it.

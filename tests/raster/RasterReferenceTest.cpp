@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Every combiner, blit, scaled blit and fill against the plain per-pixel
 // reference, on seeded random images, positions, sizes, alphas and modes.
 // Any differing pixel is a failure.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Helpers for the raster tests: seeded random images, and moving pixels
 // between production bitmaps and reference images.
 #pragma once

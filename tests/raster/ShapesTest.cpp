@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Lines, circles, arcs, rounded rectangles and polygons.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // plushgrit-render end to end: files through the real bundle compared with
 // the chain computed here, and each kind of bad input refused clearly.
 #include <gtest/gtest.h>

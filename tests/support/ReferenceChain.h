@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The drive chain written out literally from its definition, one sample at a
 // time: the drive's working members as the parameter-change hook computes
 // them, and the three exponentials of each sample (input gain, clipper,

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // A framework plug-in for tests: records the hooks and host calls it sees.
 #pragma once
 

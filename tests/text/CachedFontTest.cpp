@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // LICE_CachedFont: the glyph cache, measuring against drawing on both the
 // cached and the native path, line handling, UTF-8, alpha, effects and the
 // ownership of the font handle.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The device-context layer's fonts and text: face resolution, metrics,
 // measuring against drawing, alignment, prefixes, background and rotation.
 #include <algorithm>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Drawing the editor's read-outs and shapes touches no allocator once the
 // glyphs a text needs are cached: each call is run once to warm the caches
 // and scratch lists, then again under the allocation counter.

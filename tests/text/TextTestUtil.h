@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Helpers for the text tests: the bundled font folder and pixel scans.
 #pragma once
 

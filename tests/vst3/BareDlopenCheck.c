@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
 /* Loads the module in a bare process with every symbol bound at once, and
    checks that it exports exactly the three entry points hosts look for. */
 #include <dlfcn.h>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Loads the built Plushgrit bundle through the hosting layer, as a host
 // would, and gives each test a fresh, initialized instance.
 #pragma once

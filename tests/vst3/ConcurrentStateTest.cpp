@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The host's audio thread processes while other threads save and load
 // state, change parameters through the controller and take and release the
 // class factory. Under ThreadSanitizer any unguarded shared access is

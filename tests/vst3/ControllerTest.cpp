@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // What the host sees of the parameters, units and programs.
 #include "BindingFixture.h"
 

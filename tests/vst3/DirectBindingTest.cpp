@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Parts of the binding that a host cannot reach from outside: edit
 // notifications from the framework, host identification, timing queries
 // and latency changes. The plug-in object is used directly.

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The module's exports and its class factory, through dlopen.
 #include <gtest/gtest.h>
 

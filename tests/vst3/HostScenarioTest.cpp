@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The sequences conformance suites and real hosts put a plug-in through:
 // activation cycles, set-ups at other rates and sizes, random block sizes
 // with automation at random offsets, busses switched off, processing from

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The module entry and exit: each calls the plug-in's hook, a failing exit
 // hook refuses the exit, and the first entry keeps the module's own path.
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Process calls through the binary interface allocate nothing: 32 and 64
 // bits, parameter, bypass and preset changes, long blocks and flushes.
 #include <vector>

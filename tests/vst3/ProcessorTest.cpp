@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // Busses, processing set-up, and blocks at 32 and 64 bits with parameter
 // automation, bypass and preset changes, against the literal chain.
 #include <cmath>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The state stream through the controller's and the component's doors:
 // layout, round trips, short streams, and garbage that must never crash.
 #include <algorithm>

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The editor in a real X11 window (Xvfb, which the test command starts):
 // opened through the binary interface with a run loop and a parent window
 // of the host's, driven with real X input (XTest), and compared pixel for

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The editor under hosts that call in legal but unkind orders: the parent
 // window destroyed before removed(), a parent that does not exist, a second
 // attach, two views of one instance, a resize from inside a mouse handler,

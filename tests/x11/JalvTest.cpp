@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The mono plug-in in jalv's GTK front end, which embeds the X11 editor, on
 // a JACK server of its own (the dummy driver). A JACK client of ours feeds
 // the plug-in a constant and reads its output: a drag on the Out knob,

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The LV2 editor as a host embeds it: the module's UI descriptor opened in a
 // window of the host's, driven by idle calls, with the host's write, touch
 // and resize functions recorded. A drag reaches the host as touch, writes of

@@ -1,3 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright (C) 2026 Quorvane
+//
 // The host's side of X in the window tests: a connection of its own and a
 // parent window at the root's origin (so editor pixels are screen pixels
 // for XTest), real input through the server, and screen grabs.

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright (C) 2026 Quorvane
+#
 # A private X server for the window tests, as a CTest fixture, so that ctest
 # in any build tree needs no display of its own:
 #   xvfb-fixture.sh start FILE       starts Xvfb on the first free display and
