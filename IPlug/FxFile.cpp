@@ -2,6 +2,8 @@
 // Copyright (C) 2026 Quorvane
 #include "FxFile.h"
 
+#include "../wdl/ReplaceFile.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,19 +19,6 @@ namespace
 uint32_t swapBytes(uint32_t v)
 {
   return (v >> 24) | ((v >> 8) & 0xff00u) | ((v << 8) & 0xff0000u) | (v << 24);
-}
-
-bool writeAll(int fd, const uint8_t* bytes, size_t size)
-{
-  while (size > 0)
-  {
-    ssize_t n = write(fd, bytes, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes += n;
-    size -= (size_t) n;
-  }
-  return true;
 }
 }  // namespace
 
@@ -90,65 +79,7 @@ bool ReadWholeFile(const char* path, ByteChunk* chunk)
   return ok;
 }
 
-// The file a path names at the end of its symbolic links (which need not
-// exist yet), so that a save replaces the file the link points at and keeps
-// the link.
-std::string ResolveLinks(std::string path)
-{
-  for (int hop = 0; hop < 40; ++hop)
-  {
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    std::string target((size_t) st.st_size + 1, '\0');
-    const ssize_t n = readlink(path.c_str(), &target[0], target.size());
-    if (n < 0 || (size_t) n >= target.size()) return path;
-    target.resize((size_t) n);
-    const size_t slash = path.rfind('/');
-    path = target[0] == '/' || slash == std::string::npos ? target : path.substr(0, slash + 1) + target;
-  }
-  return path;
-}
-
 bool WriteWholeFile(const char* path, const ByteChunk& chunk)
 {
-  if (!path || !*path) return false;
-  const std::string target = ResolveLinks(path);
-  // What a plain write would meet: a file the user made read-only is
-  // refused (even where the process could write it), and the file keeps
-  // its permissions and, where allowed, its owner.
-  struct stat existing;
-  const bool exists = stat(target.c_str(), &existing) == 0;
-  if (exists && S_ISREG(existing.st_mode) &&
-      (access(target.c_str(), W_OK) != 0 || !(existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH))))
-  {
-    errno = EACCES;
-    return false;
-  }
-  // The temporary name is short, whatever the target's length: a name that
-  // fits the file system must not fail for its temporary's sake.
-  const size_t slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-  static std::atomic<unsigned> counter{0};
-  std::string temp;
-  int fd = -1;
-  // O_EXCL never reuses a file someone else made; a new file's mode goes
-  // through the umask as fopen's would.
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt)
-  {
-    temp = folder + ".saving-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
-    fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return false;
-  }
-  if (fd < 0) return false;
-  bool ok = true;
-  if (exists && S_ISREG(existing.st_mode))
-  {
-    if (fchown(fd, existing.st_uid, existing.st_gid) != 0) (void) !fchown(fd, (uid_t) -1, existing.st_gid);
-    ok = fchmod(fd, existing.st_mode & 07777) == 0;
-  }
-  ok = ok && writeAll(fd, chunk.GetBytes(), (size_t) chunk.Size()) && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  ok = ok && rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) unlink(temp.c_str());
-  return ok;
+  return path && ReplaceFileContents(path, chunk.GetBytes(), (size_t) chunk.Size());
 }

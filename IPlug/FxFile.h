@@ -20,9 +20,8 @@ int GetBigEndian(const ByteChunk& chunk, float* value, int pos);
 // False when the file cannot be opened or read, or holds more than
 // kMaxProgramFileSize bytes.
 bool ReadWholeFile(const char* path, ByteChunk* chunk);
-// Writes to a fresh name beside the path and renames it into place, so that
-// the path holds either its old contents or all of the new ones; false, with
-// nothing left behind, when any step fails. What a plain write would keep is
-// kept: a symbolic link's target is the file replaced, a read-only file is
-// refused, and a replaced file keeps its mode and, where allowed, owner.
+// Replaces the file's contents as ReplaceFileContents does (wdl/ReplaceFile.h):
+// the path holds either its old contents or all of the new ones, and what a
+// plain write would keep (links, mode, owner, attributes, the file's
+// identity where a rename would change it) is kept.
 bool WriteWholeFile(const char* path, const ByteChunk& chunk);
