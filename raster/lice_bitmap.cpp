@@ -8,6 +8,19 @@
 #include "../devicecontext/DeviceContext.h"
 #include "lice.h"
 
+namespace
+{
+// The bytes of h rows of span pixels, or -1 when not positive or beyond
+// what a size field holds. Checked by division before any product is
+// formed: near the int limit the product of the two would itself overflow.
+long long BitmapBytes(long long span, int h)
+{
+  const long long limit = 0x7FFFFFFF - 64;
+  if (span <= 0 || h <= 0 || span > limit / 4 / h) return -1;
+  return span * 4 * h;
+}
+}  // namespace
+
 LICE_MemBitmap::LICE_MemBitmap(int w, int h, unsigned int linealign)
 {
   // The mask is the lowest set bit of the alignment minus one.
@@ -32,8 +45,8 @@ bool LICE_MemBitmap::resize(int w, int h)
 
   // The row span rounded up in 64 bits: near the int limit it would wrap.
   const long long span = ((long long) w + m_linealign) & ~(long long) m_linealign;
-  long long need = (long long) h * span * 4;
-  if (need <= 0 || w <= 0 || h <= 0 || need > 0x7FFFFFFF - 64)
+  const long long need = BitmapBytes(span, h);
+  if (need <= 0 || w <= 0)
   {
     // Not positive, or beyond what a size field holds: no storage.
     free(m_fb);
@@ -82,7 +95,7 @@ bool LICE_SysBitmap::resize(int w, int h)
   // would overflow near the int limit. Sizes whose bytes a size field cannot
   // hold get no storage, as for memory bitmaps.
   const long long allocw = ((long long) w + 3) & ~3LL;
-  if (w < 1 || h < 1 || allocw * h * 4 > 0x7FFFFFFF - 64)
+  if (w < 1 || BitmapBytes(allocw, h) < 0)
   {
     DC_DeleteContext(m_dc);
     m_dc = nullptr;

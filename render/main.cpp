@@ -3,12 +3,16 @@
 //
 // plushgrit-render: renders audio files through the Plushgrit VST 3 bundle,
 // loaded through its binary interface as a host loads it.
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -22,6 +26,7 @@
 #include "HostedPlugin.h"
 #include "PluginModule.h"
 #include "RenderOptions.h"
+#include "ReplaceFile.h"
 
 using namespace Steinberg;
 using namespace Steinberg::Vst;
@@ -30,16 +35,39 @@ namespace
 {
 const ParamID kBypassID = 0x62706173;  // 'bpas'
 
-int fail(const std::string& message, int code = 1)
+int fail(const std::string& message, int code = kRenderFailed)
 {
   fprintf(stderr, "plushgrit-render: %s\n", message.c_str());
   return code;
 }
 
-bool fileExists(const std::string& path)
+// An existing regular file at path (through its links): what --force is
+// needed to replace. A pipe or a device is written to, not replaced.
+bool regularFileExists(const std::string& path)
 {
   struct stat st;
-  return stat(path.c_str(), &st) == 0;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// SIGINT, SIGTERM, SIGHUP or SIGPIPE while rendering: the temporary goes
+// (unlink is safe in a handler), the output stays as it was, and the
+// program ends by the signal, as the shell expects.
+const char* volatile gTemporary = "";
+
+void OnSignal(int sig)
+{
+  if (gTemporary[0]) unlink(gTemporary);
+  signal(sig, SIG_DFL);
+  raise(sig);
+}
+
+void CatchSignals(const char* temporary)
+{
+  gTemporary = temporary;
+  struct sigaction sa = {};
+  sa.sa_handler = OnSignal;
+  sigemptyset(&sa.sa_mask);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaction(sig, &sa, nullptr);
 }
 
 std::string text128(const TChar* s)
@@ -88,6 +116,40 @@ void listParams(IEditController* c)
   }
 }
 
+// libsndfile finishes most containers by seeking back to their header, so
+// it cannot write them to a pipe: a pipe (standard output, a FIFO) gets the
+// file made whole in an unnamed temporary first, then copied to it.
+int UnnamedTemporary()
+{
+  const char* tmp = getenv("TMPDIR");
+  const std::string folder = tmp && *tmp ? tmp : "/tmp";
+  int fd = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd >= 0) return fd;
+  std::string name = folder + "/plushgrit-render-XXXXXX";
+  fd = mkstemp(&name[0]);
+  if (fd >= 0) unlink(name.c_str());
+  return fd;
+}
+
+bool CopyAll(int from, int to)
+{
+  if (lseek(from, 0, SEEK_SET) != 0) return false;
+  char block[65536];
+  for (;;)
+  {
+    ssize_t n = read(from, block, sizeof(block));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return n == 0;
+    for (ssize_t done = 0; done < n;)
+    {
+      const ssize_t w = write(to, block + done, (size_t) (n - done));
+      if (w < 0 && errno == EINTR) continue;
+      if (w <= 0) return false;
+      done += w;
+    }
+  }
+}
+
 bool readFile(const std::string& path, vst3host::Bytes& out)
 {
   std::ifstream f(path, std::ios::binary);
@@ -96,12 +158,6 @@ bool readFile(const std::string& path, vst3host::Bytes& out)
   return !f.bad();
 }
 
-bool writeFile(const std::string& path, const vst3host::Bytes& data)
-{
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f.write(data.data(), (std::streamsize) data.size());
-  return (bool) f;
-}
 
 double toDb(double peak) { return peak > 0.0 ? 20.0 * std::log10(peak) : -INFINITY; }
 
@@ -130,7 +186,7 @@ private:
   int mLast = -1;
 };
 
-// Where the frames come from: a file or the demo signal.
+// Where the frames come from: a file (or standard input) or the demo signal.
 struct Source
 {
   AudioFile file;
@@ -153,9 +209,8 @@ struct Source
 
 template <class Sample>
 bool render(vst3host::HostedPlugin& plugin, Source& src, AudioFile& dest, int block, vst3host::ParameterChanges& first,
-            double& peakIn, double& peakOut, long long& clipped, std::string& error)
+            bool quiet, double& peakIn, double& peakOut, long long& clipped, std::string& error)
 {
-  const bool clips = dest.ClipsAtFullScale();
   const int ch = src.channels;
   std::vector<Sample> inter((size_t) block * ch), outInter((size_t) block * ch);
   std::vector<std::vector<Sample>> in(ch, std::vector<Sample>(block)), out(ch, std::vector<Sample>(block));
@@ -165,7 +220,7 @@ bool render(vst3host::HostedPlugin& plugin, Source& src, AudioFile& dest, int bl
     inPtr[c] = in[c].data();
     outPtr[c] = out[c].data();
   }
-  Progress progress(src.frames, src.sampleRate);
+  Progress progress(quiet ? 0 : src.frames, src.sampleRate);
   long done = 0;
   bool firstBlock = true;
   for (;;)
@@ -187,8 +242,8 @@ bool render(vst3host::HostedPlugin& plugin, Source& src, AudioFile& dest, int bl
         Sample v = out[c][i];
         outInter[(size_t) (i * ch + c)] = v;
         peakOut = std::fmax(peakOut, std::fabs((double) v));
-        clipped += clips && std::fabs((double) v) > 1.0;
       }
+    clipped += dest.Clip(outInter.data(), n);
     if (dest.Write(outInter.data(), n) != n)
     {
       error = "writing the output failed: " + dest.LastError();
@@ -198,6 +253,22 @@ bool render(vst3host::HostedPlugin& plugin, Source& src, AudioFile& dest, int bl
     progress.Update(done);
   }
   progress.Finish();
+  // A header that promised more than could be read: damaged or cut short.
+  std::string reason;
+  if (src.demo.empty() && src.file.EndedEarly(&reason))
+  {
+    const double rate = src.sampleRate;
+    char what[200];
+    const long long promised = src.file.FramesPromised();
+    if (promised)
+      snprintf(what, sizeof(what), "read %.2f s of %.2f s (%lld of %lld frames)", src.file.FramesRead() / rate,
+               promised / rate, src.file.FramesRead(), promised);
+    else
+      snprintf(what, sizeof(what), "read %.2f s (%lld frames)", src.file.FramesRead() / rate, src.file.FramesRead());
+    error = std::string("the input is damaged or cut short: ") + what + (reason.empty() ? "" : ": " + reason) +
+            "; nothing was written";
+    return false;
+  }
   return true;
 }
 }  // namespace
@@ -206,17 +277,17 @@ int main(int argc, char** argv)
 {
   RenderOptions opt;
   std::string error;
-  if (!ParseRenderOptions(argc, argv, opt, error)) return fail(error, 2);
+  if (!ParseRenderOptions(argc, argv, opt, error)) return fail(error, kRenderUsage);
   if (opt.help)
   {
     fputs(RenderUsage(), stdout);
-    return 0;
+    return kRenderDone;
   }
 
   if (opt.version)
   {
     printf("plushgrit-render %s\n%s", PLUSHGRIT_VERSION, PLUSHGRIT_LICENCE_TEXT);
-    return 0;
+    return kRenderDone;
   }
 
   std::string pluginPath = opt.pluginPath;
@@ -245,7 +316,7 @@ int main(int argc, char** argv)
   if (opt.listParams)
   {
     listParams(controller);
-    return 0;
+    return kRenderDone;
   }
 
   // Check every value against the range the host sees before any work.
@@ -272,26 +343,30 @@ int main(int argc, char** argv)
     {
       char msg[160];
       snprintf(msg, sizeof(msg), "%s %g is out of range: %s takes %g..%g", r.option, *r.value, r.title, p.lo, p.hi);
-      return fail(msg, 2);
+      return fail(msg, kRenderUsage);
     }
     pending.push_back({p.info.id, controller->plainParamToNormalized(p.info.id, *r.value)});
   }
 
   Source src;
-  if (!opt.inputPath.empty())
+  const bool toStdout = opt.outputPath == "-";
+  const std::string inName = opt.demo ? "demo signal" : opt.inputPath == "-" ? "standard input" : opt.inputPath;
+  const std::string outName = toStdout ? "standard output" : opt.outputPath;
+  if (!opt.demo)
   {
     if (!src.file.OpenRead(opt.inputPath, error)) return fail(error);
     src.channels = src.file.Info().channels;
     src.sampleRate = src.file.Info().samplerate;
     src.frames = (long) src.file.Info().frames;
   }
-  // A file is written in its input's container and sample format; the demo
-  // signal in the format the output's extension names.
-  const int outFormat = opt.inputPath.empty() ? AudioFile::FormatForExtension(opt.outputPath) : src.file.Info().format;
-  if (!outFormat)
-    return fail("unsupported output format for " + opt.outputPath +
-                ": use .wav, .aiff, .flac, .w64, .rf64, .caf, .ogg, .opus or .mp3");
-  if (fileExists(opt.outputPath) && !opt.force) return fail(opt.outputPath + " exists; use --force to overwrite it");
+  // The input's container and encoding (the demo's from the output's
+  // extension, else 24-bit WAV), unless the options name others.
+  const int given = opt.demo ? AudioFile::FormatForExtension(opt.outputPath) : src.file.Info().format;
+  const bool named = !opt.type.empty() || !opt.encoding.empty() || opt.bits;
+  int outFormat = AudioFile::ChooseFormat(opt.type, opt.encoding, opt.bits, given, src.channels, error);
+  if (!outFormat && named) return fail(error, kRenderUsage);
+  if (!toStdout && regularFileExists(opt.outputPath) && !opt.force)
+    return fail(opt.outputPath + " exists; use --force to replace it", kRenderUsage);
 
   if (plugin.SetBusArrangements(src.channels, src.channels) != kResultTrue)
     return fail("the plug-in refuses " + std::to_string(src.channels) + " channels");
@@ -318,62 +393,85 @@ int main(int argc, char** argv)
   }
   if (opt.bypass) changes.Add(kBypassID, 1.0);
 
-  if (opt.inputPath.empty())
+  if (opt.demo)
   {
     src.demo = MakeDemoSignal(src.sampleRate, 4.0);
     src.frames = (long) src.demo.size() / 2;
   }
 
-  // Render into a temporary file beside the output, so that a failure
-  // never leaves a half-written or clobbered output behind.
-  const std::string temp = opt.outputPath + ".partial";
-  AudioFile dest;
-  if (!dest.OpenWrite(temp, outFormat, src.channels, src.sampleRate, error))
+  // The output is made whole beside the file it replaces, and replaces it
+  // only once the render is done (see wdl/ReplaceFile.h); standard output
+  // takes the stream as it comes.
+  FileReplacement replacement;
+  if (!toStdout)
   {
-    // libsndfile reads more than it writes (MP3 without an encoder, some
-    // old containers): then the output's extension decides, or 24-bit WAV.
+    if (!replacement.Begin(opt.outputPath)) return fail(replacement.Error());
+    CatchSignals(replacement.TemporaryPath());
+  }
+  const int outFd = toStdout ? STDOUT_FILENO : replacement.Fd();
+  const bool pipe = lseek(outFd, 0, SEEK_CUR) < 0 && errno == ESPIPE;
+  const int fd = pipe ? UnnamedTemporary() : outFd;
+  if (fd < 0) return fail("cannot make a temporary file for " + outName + ": " + strerror(errno));
+  AudioFile dest;
+  if (!outFormat || !dest.OpenWrite(outName, fd, outFormat, src.channels, src.sampleRate, error))
+  {
+    // libsndfile reads more than it writes (MP3 without an encoder, some old
+    // containers): then the output's extension decides, or 24-bit WAV.
     const int extFormat = AudioFile::FormatForExtension(opt.outputPath);
     const int fallback = extFormat && extFormat != outFormat ? extFormat : (SF_FORMAT_WAV | SF_FORMAT_PCM_24);
-    if (opt.inputPath.empty() || !dest.OpenWrite(temp, fallback, src.channels, src.sampleRate, error))
-      return fail(error.replace(error.find(temp), temp.size(), opt.outputPath));
-    printf("plushgrit-render: %s cannot be written; wrote %s to %s\n", AudioFile::FormatName(outFormat).c_str(),
-           AudioFile::FormatName(fallback).c_str(), opt.outputPath.c_str());
+    if (named || !dest.OpenWrite(outName, fd, fallback, src.channels, src.sampleRate, error)) return fail(error);
+    if (!opt.quiet)
+      fprintf(stderr, "plushgrit-render: %s cannot be written; wrote %s to %s\n",
+              AudioFile::FormatName(given).c_str(), AudioFile::FormatName(fallback).c_str(), outName.c_str());
+    outFormat = fallback;
   }
 
   double peakIn = 0.0, peakOut = 0.0;
   long long clipped = 0;
   auto start = std::chrono::steady_clock::now();
   bool ok = opt.precision == 64
-                ? render<double>(plugin, src, dest, opt.blockSize, changes, peakIn, peakOut, clipped, error)
-                : render<float>(plugin, src, dest, opt.blockSize, changes, peakIn, peakOut, clipped, error);
+                ? render<double>(plugin, src, dest, opt.blockSize, changes, opt.quiet, peakIn, peakOut, clipped, error)
+                : render<float>(plugin, src, dest, opt.blockSize, changes, opt.quiet, peakIn, peakOut, clipped, error);
   double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  dest.Close();
-  if (!ok || rename(temp.c_str(), opt.outputPath.c_str()) != 0)
+  if (!dest.Close() && ok)
   {
-    unlink(temp.c_str());
-    return fail(ok ? "cannot move the result to " + opt.outputPath : error);
+    ok = false;
+    error = "finishing " + outName + " failed";
   }
+  if (ok && pipe && !CopyAll(fd, outFd))
+  {
+    ok = false;
+    error = "writing to " + outName + " failed: " + strerror(errno);
+  }
+  if (pipe) close(fd);
+  if (!ok) return fail(error);
+  if (!toStdout && !replacement.Commit()) return fail("cannot put the result in place: " + replacement.Error());
+  CatchSignals("");
 
   if (!opt.saveState.empty())
   {
     vst3host::Bytes state;
-    if (!plugin.GetControllerState(state) || !writeFile(opt.saveState, state))
-      return fail("cannot save the state to " + opt.saveState);
+    std::string why;
+    if (!plugin.GetControllerState(state) || !ReplaceFileContents(opt.saveState, state.data(), state.size(), &why))
+      return fail("cannot save the state to " + opt.saveState + (why.empty() ? "" : ": " + why));
   }
 
   const double seconds = (double) src.frames / src.sampleRate;
   std::string clipNote;
   if (clipped)
   {
-    clipNote = ", " + std::to_string(clipped) + " samples clipped at full scale";
-    fprintf(stderr, "plushgrit-render: warning: %lld of %lld samples were beyond full scale and were clipped in %s\n",
-            clipped, (long long) src.frames * src.channels, opt.outputPath.c_str());
+    clipNote = ", " + std::to_string(clipped) + " samples clipped";
+    fprintf(stderr, "plushgrit-render: warning: %lld of %lld samples were beyond what %s holds and were clipped\n",
+            clipped, (long long) src.frames * src.channels, AudioFile::FormatName(outFormat).c_str());
   }
-  printf("plushgrit-render: %s -> %s through %s: %.2f s of %s %d Hz audio at %d-bit, peak in %.2f dBFS, peak out %.2f dBFS%s, "
-         "%.0fx real time\n",
-         opt.inputPath.empty() ? "demo signal" : opt.inputPath.c_str(), opt.outputPath.c_str(), pluginPath.c_str(), seconds,
-         src.channels == 1 ? "mono" : "stereo", src.sampleRate, opt.precision, toDb(peakIn), toDb(peakOut),
-         clipNote.c_str(), elapsed > 0 ? seconds / elapsed : 0.0);
+  // The summary stays off standard output when the audio goes there.
+  if (!opt.quiet)
+    fprintf(toStdout ? stderr : stdout,
+            "plushgrit-render: %s -> %s through %s: %.2f s of %s %d Hz audio at %d-bit, peak in %.2f dBFS, peak out "
+            "%.2f dBFS%s, %.0fx real time\n",
+            inName.c_str(), outName.c_str(), pluginPath.c_str(), seconds, src.channels == 1 ? "mono" : "stereo",
+            src.sampleRate, opt.precision, toDb(peakIn), toDb(peakOut), clipNote.c_str(),
+            elapsed > 0 ? seconds / elapsed : 0.0);
   plugin.Terminate();
-  return 0;
+  return kRenderDone;
 }

@@ -6,6 +6,7 @@
 // trust without changing anything.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -533,6 +534,19 @@ TEST_F(ProgramFiles, SavingKeepsWhatAPlainWriteKept)
   ASSERT_EQ(lstat((dir + "link.fxp").c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode));
   EXPECT_EQ(Read("real/target.fxp").size(), 72u);
+
+  // Another name for the same file, and the file's extended attributes,
+  // stay with it (the rest of what a save keeps: ReplaceFileTest.cpp).
+  ASSERT_EQ(link((dir + "private.fxp").c_str(), (dir + "also.fxp").c_str()), 0);
+  const bool attributes = setxattr((dir + "private.fxp").c_str(), "user.tag", "bank", 4, 0) == 0;
+  plug.SetValues({2, 5, 1, -5});
+  ASSERT_TRUE(plug.SaveProgramAsFXP(Path("private.fxp")));
+  EXPECT_EQ(Read("also.fxp"), Read("private.fxp"));
+  char tag[8] = {};
+  if (attributes)
+  {
+    EXPECT_EQ(getxattr((dir + "private.fxp").c_str(), "user.tag", tag, sizeof(tag)), 4);
+  }
 
   // A name of 250 characters fits; its temporary must too.
   const std::string longName = std::string(246, 'n') + ".fxp";

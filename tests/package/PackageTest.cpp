@@ -132,7 +132,7 @@ TEST(Package, BuildsThroughDebianPassesLintianShipsEachFileOnceAndRenders)
             "../../../../../../share/wine/fonts/tahoma.ttf\n");  // /usr/share/wine/fonts
 
   // The renderer from the package renders through the package's bundle.
-  log = Shell("'" + root + "/usr/bin/plushgrit-render' --force '" + root + "/demo.wav'", &status);
+  log = Shell("'" + root + "/usr/bin/plushgrit-render' --force --demo '" + root + "/demo.wav'", &status);
   EXPECT_EQ(status, 0) << log;
   EXPECT_NE(log.find("through " + root + "/usr/bin/../lib/vst3/Plushgrit.vst3"), std::string::npos) << log;
 }

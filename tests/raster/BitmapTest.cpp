@@ -55,6 +55,25 @@ TEST(Bitmaps, SystemBitmapLivesInAZeroedMemoryContext)
   EXPECT_EQ(DC_CreateMemoryContext(0, 5), nullptr);
 }
 
+// Sizes near the int limit in both directions: the product of the sides
+// overflows even 64 bits, and must be refused before it is formed (the
+// sanitizer tree reports the overflow itself).
+TEST(Bitmaps, SizesNearTheIntLimitAreRefusedWithoutOverflow)
+{
+  const int big = 0x7FFFFFFF;
+  for (int w : {big, big - 3, 1 << 30, 3})
+    for (int h : {big, 1 << 30, 1 << 28})
+    {
+      LICE_SysBitmap sys(2, 2);
+      EXPECT_FALSE(sys.resize(w, h)) << w << " x " << h;
+      EXPECT_EQ(sys.getBits(), nullptr);
+      LICE_MemBitmap mem(2, 2);
+      mem.resize(w, h);
+      EXPECT_EQ(mem.getBits(), nullptr) << w << " x " << h;
+      EXPECT_EQ(mem.getWidth(), 0);
+    }
+}
+
 TEST(Blits, PlainCopyAndHalfMix)
 {
   LICE_MemBitmap d(2, 1), s(2, 1);

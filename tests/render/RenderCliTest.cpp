@@ -189,7 +189,7 @@ TEST(RenderCli, DemoSignalNeedsNoInput)
 {
   const std::string out = tempPath("demo.flac");
   remove(out.c_str());
-  Result r = run(out);
+  Result r = run("--demo " + out);
   ASSERT_EQ(r.exitCode, 0) << r.err;
   SF_INFO info;
   std::vector<double> got = readWav(out, info);
@@ -224,14 +224,18 @@ TEST(RenderCli, BadInputIsRefusedWithOneLineAndAnExitCode)
     {"--drive abc " + good + " " + tempPath("o.wav"), 2, "needs a number"},
     {"--frobnicate " + good, 2, "unknown option --frobnicate"},
     {"--precision 16 " + good + " " + tempPath("o.wav"), 2, "--precision must be 32 or 64"},
-    {"--block 0 " + good + " " + tempPath("o.wav"), 2, "--block must be between"},
-    {good + " " + existing, 1, "exists; use --force"},
-    {tempPath("o.xyz"), 1, "unsupported output format"},
+    {"--block 0 " + good + " " + tempPath("o.wav"), 2, "--block needs a whole number from 1 to 65536"},
+    {good + " " + existing, 2, "exists; use --force"},
+    {"-t xyz " + good + " " + tempPath("o.wav"), 2, "unknown output type 'xyz'"},
+    {"-e gsm-full-rate -b 24 " + good + " " + tempPath("o.wav"), 2, "no encoding 'gsm-full-rate' at 24 bits"},
+    {"--force " + existing, 2, "an input and an output file are needed"},
+    {good + " -", 2, "needs the container named with --type"},
     {tempPath("six.wav") + " " + tempPath("o.wav"), 1, "6 channels"},
     {"--plugin /nonexistent/Nope.vst3 " + good + " " + tempPath("o.wav"), 1, "does not load"},
     {"--load-state " + tempPath("short.state") + " --force " + good + " " + tempPath("o.wav"), 1,
      "not a complete Plushgrit state"},
-    {"", 2, "no output file"},
+    {"", 2, "an input and an output file are needed"},
+    {"--demo", 2, "--demo needs an output file"},
   };
   for (const Case& c : cases)
   {
@@ -240,7 +244,7 @@ TEST(RenderCli, BadInputIsRefusedWithOneLineAndAnExitCode)
     EXPECT_NE(r.err.find(c.message), std::string::npos) << c.args << "\n" << r.err;
     EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << c.args << "\n" << r.err;
   }
-  // The refused overwrite left the existing file alone.
+  // The refused overwrites left the existing file alone.
   SF_INFO info;
   EXPECT_EQ(readWav(existing, info).size(), 200u);
 }
