@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright (C) 2026 Quorvane
 //
-// plushgrit-artwork FONTDIR OUTDIR: draws the editor's five images with our
+// plushgrit-artwork FONTDIR OUTDIR [ICONDIR]: draws the editor's five images
+// (and the standalone program's icon, plushgrit-<size>.png, into ICONDIR) with our
 // own raster and text layers and writes them as PNG files, each at 1x and in
 // sets for larger screens (Name@1.5x.png, Name@2x.png, Name@3x.png), drawn at
 // that resolution rather than enlarged:
@@ -274,6 +275,18 @@ void DrawKnob(LICE_IBitmap* bm, int top, int w, int h, double value, bool big)
          big ? 4.0 : 2.6, kCream);
 }
 
+// The program's icon at size x size: the drive knob at 0.7 on a rounded
+// plum tile, drawn at that size (128 is its 1x).
+bool WriteIcon(const std::string& path, int size)
+{
+  gScale = size / 128.0;
+  LICE_MemBitmap icon(size, size);
+  LICE_Clear(&icon, 0);
+  Rounded(&icon, 2, 2, 126, 126, 22, [](double v) { return Mix(kPlumTop, kPlumBottom, v); });
+  DrawKnob(&icon, 0, 128, 128, 0.7, true);
+  return LICE_WritePNG(path.c_str(), &icon);
+}
+
 bool WriteKnobStrip(const std::string& dir, const std::string& name, int w, int h, int frames, bool big)
 {
   LICE_MemBitmap strip(Si(w), Si(h * frames));
@@ -290,9 +303,9 @@ int main(int argc, char** argv)
     printf("plushgrit-artwork, part of Plushgrit\n%s", PLUSHGRIT_LICENCE_TEXT);
     return 0;
   }
-  if (argc != 3)
+  if (argc != 3 && argc != 4)
   {
-    fprintf(stderr, "usage: plushgrit-artwork FONTDIR OUTDIR\n");
+    fprintf(stderr, "usage: plushgrit-artwork FONTDIR OUTDIR [ICONDIR]\n");
     return 2;
   }
   DC_SetFontFolder(argv[1]);
@@ -312,6 +325,9 @@ int main(int argc, char** argv)
          WriteKnobStrip(out, "Knob_Mix_Frames" + set, 56, 52, 21, false) &&
          WriteKnobStrip(out, "Knob_Drive_Frames" + set, 112, 112, 101, true);
   }
+  // The program's icon, for the hicolor theme's sizes.
+  for (int size : {48, 128, 256})
+    if (argc == 4) ok = ok && WriteIcon(std::string(argv[3]) + "/plushgrit-" + std::to_string(size) + ".png", size);
   if (!ok) fprintf(stderr, "plushgrit-artwork: cannot write the images into %s\n", out.c_str());
   return ok ? 0 : 1;
 }
