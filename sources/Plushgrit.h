@@ -7,10 +7,14 @@
 #pragma once
 
 // The binding is chosen when each module is built: the same class is the
-// VST 3 plug-in and, built with IPLUG_LV2, the LV2 one.
+// VST 3 plug-in, built with IPLUG_LV2 the LV2 one, and built with
+// IPLUG_STANDALONE the standalone program.
 #if defined(IPLUG_LV2)
 #include "../IPlugLV2/IPlugLV2.h"
 using IPlugBinding = IPlugLV2;
+#elif defined(IPLUG_STANDALONE)
+#include "../IPlugStandalone/IPlugStandalone.h"
+using IPlugBinding = IPlugStandalone;
 #else
 #include "../IPlugVST3/IPlugVST3.h"
 using IPlugBinding = IPlugVST3;

@@ -63,6 +63,11 @@ const char* const kPromised[] = {
     "/lib/lv2/plushgrit.lv2/Contents/x86_64-linux/plushgrit.so",
     "/bin/plushgrit-render",
     "/share/man/man1/plushgrit-render.1.gz",
+    "/bin/plushgrit",
+    "/share/man/man1/plushgrit.1.gz",
+    "/share/applications/plushgrit.desktop",
+    "/share/icons/hicolor/48x48/apps/plushgrit.png",
+    "/share/icons/hicolor/256x256/apps/plushgrit.png",
     "/share/doc/plushgrit/copyright",
 };
 }  // namespace
@@ -130,6 +135,10 @@ TEST(Package, BuildsThroughDebianPassesLintianShipsEachFileOnceAndRenders)
   EXPECT_EQ(dupes, "") << "files shipped twice:\n" << dupes;
   EXPECT_EQ(Shell("readlink '" + root + "/usr/lib/lv2/plushgrit.lv2/Contents/Resources/fonts/tahoma.ttf'"),
             "../../../../../../share/wine/fonts/tahoma.ttf\n");  // /usr/share/wine/fonts
+
+  // A desktop entry the desktops accept.
+  log = Shell("desktop-file-validate '" + root + "/usr/share/applications/plushgrit.desktop'", &status);
+  EXPECT_EQ(status, 0) << log;
 
   // The renderer from the package renders through the package's bundle.
   log = Shell("'" + root + "/usr/bin/plushgrit-render' --force --demo '" + root + "/demo.wav'", &status);

@@ -9,25 +9,20 @@
 // beside the test's temporary files.
 #include <gtest/gtest.h>
 #include <jack/jack.h>
-#include <sched.h>
 #include <signal.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "ChildProcesses.h"
 #include "XHost.h"
 #include "lice.h"
 // Xlib last: its macros would break the headers above.
@@ -36,35 +31,6 @@
 namespace
 {
 const char* const kMono = "https://www.quorvane.com/plugins/plushgrit#mono";
-
-pid_t Spawn(const std::vector<std::string>& args, const std::string& log)
-{
-  fflush(nullptr);  // or the child would print this process's buffered output again
-  const pid_t pid = fork();
-  if (pid != 0) return pid;
-  FILE* out = freopen(log.c_str(), "w", stdout);
-  dup2(fileno(out), 2);
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  execvp(argv[0], argv.data());
-  _exit(127);
-}
-
-// Ends a child and reports its exit status (-1 for a signal).
-int Stop(pid_t pid, int sig = SIGTERM)
-{
-  kill(pid, sig);
-  int status = 0;
-  for (int i = 0; i < 100; ++i)
-  {
-    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  kill(pid, SIGKILL);
-  waitpid(pid, &status, 0);
-  return -2;
-}
 
 // A mapped window of the editor's size anywhere on the screen, or 0.
 Window FindEditor(Display* dpy, Window w)
@@ -122,47 +88,6 @@ struct JackProbe
   }
 };
 
-// A child process ended however the test ends. JACK servers get SIGTERM:
-// a killed server leaves its entry in JACK's shared registry, which has room
-// for eight servers and reclaims only entries of the same name.
-struct Child
-{
-  pid_t pid;
-  int sig = SIGKILL;
-  ~Child()
-  {
-    if (pid > 0) Stop(pid, sig);
-  }
-};
-
-// Gives this process and its children a /dev/shm of their own, so that the
-// JACK server starts whatever other servers, living or dead, left in the
-// machine's registry. Needs the right to mount; without it the machine's
-// /dev/shm is used.
-bool PrivateSharedMemory()
-{
-  return unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-         mount("tmpfs", "/dev/shm", "tmpfs", MS_NOSUID | MS_NODEV, "mode=1777") == 0;
-}
-
-std::string Contents(const std::string& path)
-{
-  std::ifstream in(path);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-template <class F>
-bool WaitFor(F ready, int ms)
-{
-  for (int waited = 0; waited < ms; waited += 50)
-  {
-    if (ready()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  return ready();
-}
 }  // namespace
 
 TEST(Jalv, TheEmbeddedEditorMovesTheParameterAndReopensCleanly)
@@ -174,15 +99,11 @@ TEST(Jalv, TheEmbeddedEditorMovesTheParameterAndReopensCleanly)
   mkdir((dir + "/lv2").c_str(), 0755);
   ASSERT_EQ(symlink(PLUSHGRIT_LV2_BUNDLE, (dir + "/lv2/plushgrit.lv2").c_str()), 0);
   // A server of this test's own, whatever else runs on the machine.
-  if (!PrivateSharedMemory()) printf("no private /dev/shm (%s): JACK's registry is the machine's\n", strerror(errno));
-  const std::string server = "plushgrit-test-" + std::to_string(getpid());
-  setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
+  JackTestServer jack(dir);
   setenv("LV2_PATH", (dir + "/lv2").c_str(), 1);
-  Child jackd{Spawn({"jackd", "--no-realtime", "-n", server, "-d", "dummy", "-r", "48000", "-p", "256"},
-                    dir + "/jackd.log"),
-              SIGTERM};
+  ASSERT_TRUE(jack.Ready()) << "no JACK server:\n" << Contents(jack.log);
   JackProbe probe;
-  ASSERT_TRUE(WaitFor([&] { return probe.Open(); }, 15000)) << "no JACK server:\n" << Contents(dir + "/jackd.log");
+  ASSERT_TRUE(probe.Open());
 
   for (int opening = 0; opening < 2; ++opening)
   {
