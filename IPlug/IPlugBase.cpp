@@ -68,6 +68,8 @@ IPlugBase::IPlugBase(int nParams, const char* channelIOStr, int nPresets, const 
   double** inData = mInData.Resize(nInputs);
   double** outData = mOutData.Resize(nOutputs);
   double** dryData = mDryData.Resize(nOutputs);
+  mPieceIn.Resize(nInputs);
+  mPieceOut.Resize(nOutputs);
   for (int i = 0; i < nInputs; ++i)
   {
     InChannel* pIn = new InChannel;

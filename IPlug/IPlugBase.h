@@ -238,6 +238,10 @@ public:
   // by the bypass flag, fading after it changed. The audio thread.
   void ProcessOrBypass(double sampleType, int nFrames);
   void ProcessOrBypass(float sampleType, int nFrames);
+  // The audio thread, with a host's 32-bit buffers of any length: nIn
+  // inputs and nOut outputs (in place or not) through ProcessOrBypass in
+  // pieces of the block size, which the frame's buffers hold.
+  void ProcessOrBypassInPieces(float** inputs, int nIn, float** outputs, int nOut, int nFrames);
   // The fade's length at the current sample rate, and how far it stands
   // (0: processed, BypassFadeLength(): bypassed).
   int BypassFadeLength() const;
@@ -320,6 +324,7 @@ private:
 
   WDL_PtrList<ChannelIO> mChannelIO;
   WDL_TypedBuf<double*> mInData, mOutData, mDryData;
+  WDL_TypedBuf<float*> mPieceIn, mPieceOut;  // a piece's pointers, sized once
   IDeferredChanges mDeferred;
   // The audio thread's own: whether its block holds the mutex, and the
   // bypass fade's position.

@@ -102,6 +102,25 @@ void IPlugBase::ProcessOrBypass(float, int nFrames)
   ConvertOutputs(nFrames);
 }
 
+// The frame converts every input of a piece before it writes an output, so
+// in-place buffers are safe.
+void IPlugBase::ProcessOrBypassInPieces(float** inputs, int nIn, float** outputs, int nOut, int nFrames)
+{
+  if (mBlockSize <= 0 || nIn > mPieceIn.GetSize() || nOut > mPieceOut.GetSize()) return;
+  float** in = mPieceIn.Get();
+  float** out = mPieceOut.Get();
+  for (int done = 0; done < nFrames;)
+  {
+    const int n = nFrames - done < mBlockSize ? nFrames - done : mBlockSize;
+    for (int c = 0; c < nIn; ++c) in[c] = inputs[c] + done;
+    for (int c = 0; c < nOut; ++c) out[c] = outputs[c] + done;
+    AttachInputBuffers(0, nIn, in, n);
+    AttachOutputBuffers(0, nOut, out);
+    ProcessOrBypass(0.0f, n);
+    done += n;
+  }
+}
+
 // The dry signal is taken before processing, which may write over the
 // input (the chain keeps its gained input there, and hosts may process in
 // place). Each sample moves the fade one step towards its end, so a switch

@@ -19,8 +19,7 @@ IPlugLV2::IPlugLV2(IPlugInstanceInfo, int nParams, const char* channelIOStr, int
   // Everything the audio thread touches is sized here, once.
   const int maxChannels = NInChannels() > NOutChannels() ? NInChannels() : NOutChannels();
   mAudio.Resize(2 * maxChannels);
-  mPiece.Resize(2 * maxChannels);
-  for (int i = 0; i < mAudio.GetSize(); ++i) mAudio.Get()[i] = mPiece.Get()[i] = nullptr;
+  for (int i = 0; i < mAudio.GetSize(); ++i) mAudio.Get()[i] = nullptr;
   mControls.Resize(nParams);
   mLastControl.Resize(nParams);
   for (int i = 0; i < nParams; ++i)
@@ -110,20 +109,7 @@ void IPlugLV2::Run(uint32_t nFrames)
     if (!audio[half + c]) return;
   // lv2:enabled: any value above 0 is enabled.
   SetBypassed(mEnable && !(*mEnable > 0.0f));
-
-  // The frame converts every input of a piece before it writes an output,
-  // so in-place buffers are safe.
-  float** piece = mPiece.Get();
-  for (uint32_t done = 0; done < nFrames;)
-  {
-    const int n = (int) (nFrames - done < (uint32_t) kPieceFrames ? nFrames - done : (uint32_t) kPieceFrames);
-    for (int c = 0; c < mPortsIn; ++c) piece[c] = audio[c] + done;
-    for (int c = 0; c < mPortsOut; ++c) piece[half + c] = audio[half + c] + done;
-    AttachInputBuffers(0, mPortsIn, piece, n);
-    AttachOutputBuffers(0, mPortsOut, piece + half);
-    ProcessOrBypass(0.0f, n);
-    done += (uint32_t) n;
-  }
+  ProcessOrBypassInPieces(audio, mPortsIn, audio + half, mPortsOut, (int) nFrames);
 }
 
 // Ports carry plain values.

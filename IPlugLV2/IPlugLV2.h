@@ -89,7 +89,6 @@ private:
 
   int mPortsIn = 0, mPortsOut = 0;
   WDL_TypedBuf<float*> mAudio;  // the inputs' ports, then the outputs'
-  WDL_TypedBuf<float*> mPiece;  // the same, advanced to the piece in hand
   WDL_TypedBuf<const float*> mControls;
   WDL_TypedBuf<float> mLastControl;  // the port values last taken; NaN before the first
   std::atomic<bool> mRetakePorts{false};

@@ -37,8 +37,6 @@ void IPlugStandalone::ChangeSampleRate(double sampleRate)
   if (sampleRate > 0.0) mPendingRate.store(sampleRate, std::memory_order_release);
 }
 
-// The frame converts every input of a piece before it writes an output, so
-// a server that hands the same buffer in and out is served as well.
 void IPlugStandalone::ProcessAudio(float** inputs, float** outputs, int nFrames)
 {
   AudioBlockLock lock(this);
@@ -49,19 +47,7 @@ void IPlugStandalone::ProcessAudio(float** inputs, float** outputs, int nFrames)
     SetSampleRate(rate);
     SettleBypass();
   }
-  const int n = NAudioChannels();
-  float* in[8];
-  float* out[8];
-  if (n > 8) return;
-  for (int done = 0; done < nFrames;)
-  {
-    const int piece = nFrames - done < kPieceFrames ? nFrames - done : kPieceFrames;
-    for (int c = 0; c < n; ++c) in[c] = inputs[c] + done, out[c] = outputs[c] + done;
-    AttachInputBuffers(0, n, in, piece);
-    AttachOutputBuffers(0, n, out);
-    ProcessOrBypass(0.0f, piece);
-    done += piece;
-  }
+  ProcessOrBypassInPieces(inputs, NAudioChannels(), outputs, NAudioChannels(), nFrames);
 }
 
 bool IPlugStandalone::SaveStateBytes(ByteChunk* out)
