@@ -2,8 +2,9 @@
 // Copyright (C) 2026 Quorvane
 #include "StandaloneMain.h"
 
-#include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
+#include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,24 +25,28 @@
 
 namespace
 {
-int gSignalPipe[2] = {-1, -1};
+int gSignalFd = -1;
 
 // SIGINT and SIGTERM end the program through its main loop, so that it
-// saves its settings; the handler only wakes the loop.
-void OnSignal(int)
-{
-  const char byte = 1;
-  (void) !write(gSignalPipe[1], &byte, 1);
-}
-
+// saves its settings. They are blocked in every thread (the ones JACK and
+// the window start inherit the mask) and read from a signalfd: a handler
+// would interrupt whichever thread the kernel picked, and libjack takes an
+// interrupted socket read in activation or in its own threads for a dead
+// server.
 void CatchSignals()
 {
-  if (pipe2(gSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
-  struct sigaction sa = {};
-  sa.sa_handler = OnSignal;
-  sigemptyset(&sa.sa_mask);
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGTERM, &sa, nullptr);
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGTERM);
+  if (pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0) return;
+  gSignalFd = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
+}
+
+bool SignalCame()
+{
+  signalfd_siginfo info;
+  return gSignalFd >= 0 && read(gSignalFd, &info, sizeof(info)) == (ssize_t) sizeof(info);
 }
 
 // $XDG_CONFIG_HOME/<program>/settings, or ~/.config/<program>/settings.
@@ -90,6 +95,9 @@ int RunStandalone(int argc, char** argv, const StandaloneProduct& product)
     printf("%s %s\n%s", program, product.version, PLUSHGRIT_LICENCE_TEXT);
     return kStandaloneDone;
   }
+  // Before any thread starts: from here on SIGINT and SIGTERM wait for the
+  // main loop, so one that comes while JACK starts ends the run cleanly too.
+  CatchSignals();
   product.prepare();
   std::unique_ptr<IPlugStandalone> plug(product.make());
   if (opt.help)
@@ -129,7 +137,6 @@ int RunStandalone(int argc, char** argv, const StandaloneProduct& product)
       fprintf(stderr, "%s: warning: %s\n", program, error.c_str());
   }
 
-  CatchSignals();
   StandaloneRunLoop loop;
   bool windowOpen = false;
   if (!opt.noGui)
@@ -151,9 +158,8 @@ int RunStandalone(int argc, char** argv, const StandaloneProduct& product)
   int result = kStandaloneDone;
   for (;;)
   {
-    loop.Wait({gSignalPipe[0], jack.WakeFd()});
-    char byte;
-    if (gSignalPipe[0] >= 0 && read(gSignalPipe[0], &byte, 1) == 1) break;
+    loop.Wait({gSignalFd, jack.WakeFd()});
+    if (SignalCame()) break;
     if (jack.ServerGone())
     {
       result = Fail(program, "the JACK server went away" + (jack.GoneReason().empty() ? "" : ": " + jack.GoneReason()));

@@ -2,6 +2,7 @@
 // Copyright (C) 2026 Quorvane
 #include "Desktop.h"
 
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -42,8 +43,18 @@ int Run(const std::vector<std::string>& args, std::string* out)
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
   posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+  // The caller's blocked signals are not the child's: the standalone program
+  // blocks SIGINT and SIGTERM in every thread, and a browser started from it
+  // must still end on them.
+  posix_spawnattr_t attr;
+  posix_spawnattr_init(&attr);
+  sigset_t none;
+  sigemptyset(&none);
+  posix_spawnattr_setsigmask(&attr, &none);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK);
   pid_t pid = 0;
-  const int started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  const int started = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), environ);
+  posix_spawnattr_destroy(&attr);
   posix_spawn_file_actions_destroy(&actions);
   close(pipeFds[1]);
   char buf[512];

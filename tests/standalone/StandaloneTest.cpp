@@ -239,6 +239,23 @@ TEST_F(Standalone, SettingsOutliveARunAndADamagedFileGivesTheDefaults)
   EXPECT_EQ(DriveIn(dir + "/defaults.fxp"), 0.0);
 }
 
+// A signal that lands while the client is still being activated (its ports
+// are registered first) or in any of libjack's threads ends the run cleanly:
+// libjack reads an interrupted socket call as a dead server.
+TEST_F(Standalone, ASignalWhileJackStartsEndsTheRunCleanly)
+{
+  ASSERT_TRUE(jack.Ready()) << Contents(jack.log);
+  ASSERT_NO_FATAL_FAILURE(OpenClients());
+  for (int run = 0; run < 8; ++run)
+  {
+    Child program{Run({"--no-gui"}), SIGKILL};
+    ASSERT_TRUE(WaitFor([&] { return jack_port_by_name(player.client, "plushgrit:in_left") != nullptr; }, 10000, 1))
+        << Log();
+    EXPECT_EQ(Stop(program.pid, run % 2 ? SIGINT : SIGTERM), 0) << "run " << run << ":\n" << Log();
+    program.pid = 0;
+  }
+}
+
 TEST_F(Standalone, AServerThatGoesAwayOrIsNotThereEndsItWithAMessage)
 {
   ASSERT_TRUE(jack.Ready()) << Contents(jack.log);

@@ -68,7 +68,10 @@ JackTestServer::JackTestServer(const std::string& logDir)
   static const bool privateShm = PrivateSharedMemory();
   if (!privateShm) printf("no private /dev/shm (%s): JACK's registry is the machine's\n", strerror(errno));
   setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
-  jackd.pid = Spawn({"jackd", "--no-realtime", "--sync", "-n", name, "-d", "dummy", "-r", "48000", "-p", "256"}, log);
+  // A long client timeout: under a loaded CI machine the default 500 ms lets activation fail, which the
+  // program then rightly reports as an error.
+  jackd.pid = Spawn({"jackd", "--no-realtime", "--sync", "-t", "10000", "-n", name, "-d", "dummy", "-r", "48000", "-p", "256"},
+                    log);
   jackd.sig = SIGTERM;
 }
 

@@ -51,12 +51,12 @@ struct JackTestServer
 std::string Contents(const std::string& path);
 
 template <class F>
-bool WaitFor(F ready, int ms)
+bool WaitFor(F ready, int ms, int stepMs = 50)
 {
-  for (int waited = 0; waited < ms; waited += 50)
+  for (int waited = 0; waited < ms; waited += stepMs)
   {
     if (ready()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(std::chrono::milliseconds(stepMs));
   }
   return ready();
 }
