@@ -49,6 +49,8 @@ TEST_F(Binding, ProcessNeverWaitsWhileTheHostSavesRestoresAndSetsValues)
     }
   });
 
+  // A loaded machine may start the thread late: the blocks begin once it works.
+  while (uiRounds.load() == 0) std::this_thread::yield();
   long allocs = 0, frees = 0, waits = 0, foundHeld = 0;
   double last[4] = {-1, -1, -1, -1};
   std::vector<float> l(kFrames, 0.25f), r(kFrames, -0.5f), ol(kFrames), orr(kFrames);
